@@ -1,0 +1,101 @@
+#include "platform/Files.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <glob.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+bool IsPattern(const char* path) { return std::strpbrk(path, "*?[") != nullptr; }
+
+bool IsFolderStat(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+std::string TempFolder() {
+  std::string dir;
+  if (const char* env = std::getenv("TMPDIR"); env != nullptr && IsFolderStat(env)) {
+    dir = env;
+  } else if (IsFolderStat("/tmp")) {
+    dir = "/tmp";
+  } else {
+    return {};
+  }
+  if (dir.back() != kPathSeparator) dir += kPathSeparator;
+  return dir;
+}
+
+bool PathExists(const char* path) {
+  if (path == nullptr || *path == '\0') return false;
+  if (!IsPattern(path)) {
+    struct stat info;
+    return lstat(path, &info) == 0;
+  }
+  glob_t found{};
+  const bool any = glob(path, GLOB_NOSORT, nullptr, &found) == 0 && found.gl_pathc > 0;
+  globfree(&found);
+  return any;
+}
+
+bool IsFolder(const char* path) { return path != nullptr && *path != '\0' && IsFolderStat(path); }
+
+bool RemoveFile(const char* path) { return unlink(path) == 0; }
+
+bool ReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+CreateResult CreateExclusive(const char* path, FileHandle& file) {
+  file = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (file != kNoFile) return CreateResult::Created;
+  return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
+}
+
+bool ReserveSpace(FileHandle file, std::uint64_t size) {
+  return size <= static_cast<std::uint64_t>(INT64_MAX) &&
+         posix_fallocate(file, 0, static_cast<off_t>(size)) == 0;
+}
+
+void* MapFile(FileHandle file, std::size_t size) {
+  void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+  return view == MAP_FAILED ? nullptr : view;
+}
+
+void UnmapFile(void* view, std::size_t size) { munmap(view, size); }
+
+void FlushView(void* address, std::size_t bytes) {
+  // msync wants a page-aligned start; widen the range down to its page.
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(address);
+  const std::uintptr_t aligned = start - start % page;
+  msync(reinterpret_cast<void*>(aligned), bytes + (start - aligned), MS_ASYNC);
+}
+
+void CloseFile(FileHandle file) { close(file); }
+
+int CharacterBytes(const char* text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  int length = 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+  }
+  for (int i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// File services the engine needs from the operating system, under our own names.
+namespace platform {
+
+inline constexpr char kPathSeparator = '/';
+
+// The folder for temporary files, ending in a separator: $TMPDIR when it names a
+// folder, else /tmp. Empty when neither exists.
+std::string TempFolder();
+
+// Anything a search for `path` finds: a file, a folder, or a match of a wildcard
+// pattern. An empty path finds nothing.
+bool PathExists(const char* path);
+
+// True when `path` (without a trailing separator) is an existing folder.
+bool IsFolder(const char* path);
+
+bool RemoveFile(const char* path);
+
+// Renames `from` over `to`, replacing an existing `to` in one step.
+bool ReplaceFile(const char* from, const char* to);
+
+enum class CreateResult { Created, NameTaken, Failed };
+
+// An open file of the platform; -1 when none.
+using FileHandle = int;
+inline constexpr FileHandle kNoFile = -1;
+
+// Creates `path` for reading and writing only when no file of that name exists.
+CreateResult CreateExclusive(const char* path, FileHandle& file);
+
+// Reserves `size` bytes of disk for the file, so that a full disk fails here
+// rather than when a mapped page is first written.
+bool ReserveSpace(FileHandle file, std::uint64_t size);
+
+// Maps the first `size` bytes of the file for reading and writing, shared with
+// the file. Null on failure.
+void* MapFile(FileHandle file, std::size_t size);
+void UnmapFile(void* view, std::size_t size);
+
+// Starts writing the mapped range back to its file without waiting.
+void FlushView(void* address, std::size_t bytes);
+
+void CloseFile(FileHandle file);
+
+// Bytes of the character that starts at `text` in the narrow encoding (UTF-8):
+// 1 for ASCII and for a byte that starts no valid sequence, never more than the
+// bytes before the terminating zero.
+int CharacterBytes(const char* text);
+
+}  // namespace platform
