@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/RasterImage.h"
+
+namespace dropshrink {
+
+enum ConversionResult : std::int32_t {
+  kSucceeded = 1,
+  kSourceMissing = -1,
+  kSourceUnreadable = -3,
+  kWriteFailed = -4,
+  kInvalidArgument = -7,
+};
+
+// "Succeeded", "SourceMissing", ...; "Unknown" for any other value.
+const char* ConversionResultName(std::int32_t result);
+
+// Reads one picture of any supported format and writes it as a baseline JFIF
+// file. grey exactly 1 writes one component; quality 1 to 100; smoothing 0 to
+// 100. Every temporary file of the call is gone when it returns.
+ConversionResult ConvertToJpeg(const char* sourcePath, const char* destinationPath,
+                               std::int32_t grey, std::int32_t quality, std::int32_t optimizeCoding,
+                               std::int32_t smoothing);
+
+// Offers the file to every reader in turn; the first whose Open accepts it
+// decodes it. kSucceeded, kSourceMissing or kSourceUnreadable.
+ConversionResult ReadImageFile(const char* path, RasterImage& target);
+
+}  // namespace dropshrink

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "engine/TextBuffer.h"
+
+namespace dropshrink {
+
+// Anything a file search finds: a file, a folder, or a wildcard match.
+bool FileExists(const char* path);
+bool FileExists(const TextBuffer& path);
+
+// True when the path, with or without a trailing separator, is a folder.
+bool IsDirectory(const TextBuffer& path);
+
+// True when afterwards no file of that name exists.
+bool DeleteFileIfExists(const char* path);
+bool DeleteFileIfExists(const TextBuffer& path);
+
+// Length of the stream in bytes; leaves the stream at offset 0.
+std::uint32_t FileLength(std::FILE* stream);
+
+int AddTrailingSeparator(TextBuffer& path);
+int RemoveTrailingSeparator(TextBuffer& path);
+
+// The first name folder + prefix + n + ".tmp" (n = 0, 1, 2 ...) that does not
+// exist yet; without a folder, in the temporary folder. Only chooses the name:
+// the caller creates the file exclusively and asks again if it lost the race.
+bool MakeTempFileName(TextBuffer& out, const char* prefix, const char* folder);
+
+}  // namespace dropshrink

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/TextBuffer.h"
+#include "platform/Files.h"
+
+namespace dropshrink {
+
+// A temporary file mapped into memory: where pixels and large scratch buffers
+// live instead of the heap.
+class MappedStore {
+ public:
+  MappedStore() = default;
+  MappedStore(const MappedStore&) = delete;
+  MappedStore& operator=(const MappedStore&) = delete;
+  // Owners call Free(true) first; the destructor never deletes a file.
+  ~MappedStore() { Free(false); }
+
+  // Creates and maps a file of `size` bytes, all zero. Without a path the file
+  // is prefix + n + ".tmp" in the temporary folder, created exclusively.
+  bool Allocate(std::uint32_t size, const char* prefix, const char* path);
+  bool Free(bool deleteFile);
+
+  std::uint8_t* Data() const { return view_; }
+  std::uint32_t Size() const { return size_; }
+  const TextBuffer& FileName() const { return name_; }
+
+  // Starts writing back `bytes` from `address`; 0 bytes means the whole view.
+  void Flush(void* address, std::uint32_t bytes) const;
+
+ private:
+  bool CreateFile(const char* prefix, const char* path);
+
+  platform::FileHandle file_ = platform::kNoFile;
+  std::uint8_t* view_ = nullptr;
+  TextBuffer name_;
+  std::uint32_t size_ = 0;
+};
+
+}  // namespace dropshrink

@@ -1,0 +1,80 @@
+#include "engine/RasterImage.h"
+
+#include <cstring>
+
+#include "engine/CheckedSize.h"
+
+namespace dropshrink {
+namespace {
+
+int BytesPerPixel(std::int32_t bitsPerPixel) {
+  switch (bitsPerPixel) {
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      return bitsPerPixel / 8;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+bool RasterImage::Create(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel,
+                         std::int32_t paletteEntries) {
+  Release();
+  const int bytes = BytesPerPixel(bitsPerPixel);
+  if (width < 1 || height < 1 || bytes == 0) return false;
+  const auto size = CheckedPixelBytes(width, height, bytes);
+  if (!size) return false;
+  if (bitsPerPixel != 8) paletteEntries = 0;
+  if (paletteEntries < 0) return false;
+
+  if (!store_.Allocate(*size, kTempPrefix, nullptr) ||
+      (paletteEntries > 0 && !palette_.Allocate(paletteEntries))) {
+    Release();
+    return false;
+  }
+  width_ = width;
+  height_ = height;
+  bitsPerPixel_ = bitsPerPixel;
+  paletteEntries_ = paletteEntries;
+  pixels_ = store_.Data();
+  return true;
+}
+
+bool RasterImage::Release() {
+  store_.Free(true);
+  palette_.Clear();
+  width_ = 0;
+  height_ = 0;
+  bitsPerPixel_ = 0;
+  pixels_ = nullptr;
+  paletteEntries_ = 0;
+  return true;
+}
+
+bool RasterImage::CopyFrom(const RasterImage& source) {
+  if (&source == this || source.Width() < 1 || source.Height() < 1) return false;
+  if (!Create(source.Width(), source.Height(), source.BitsPerPixel(), source.PaletteEntries())) {
+    return false;
+  }
+  std::memcpy(pixels_, source.Pixels(), PixelBytes());
+  if (paletteEntries_ > 0) {
+    std::memcpy(Palette(), source.Palette(),
+                static_cast<std::size_t>(paletteEntries_) * ColorTable::kEntryBytes);
+  }
+  Flush();
+  return true;
+}
+
+std::uint32_t RasterImage::RowBytes() const {
+  return static_cast<std::uint32_t>(width_) * BytesPerPixel(bitsPerPixel_);
+}
+
+void RasterImage::Flush() const {
+  store_.Flush(pixels_, 0);
+}
+
+}  // namespace dropshrink

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <concepts>
+
+#include "engine/Progress.h"
+#include "engine/RasterImage.h"
+
+namespace dropshrink {
+
+// What every format reader offers the reader chain. Open(path, target, ...)
+// returns 1 when the file is of its format and its header is acceptable, and
+// leaves the target alone; Read() fills the target and always ends closed;
+// Close() releases everything and returns 1; Reset() forgets without releasing.
+template <class Reader>
+concept ImageReader = requires(Reader reader) {
+  { reader.Read() } -> std::same_as<int>;
+  { reader.Close() } -> std::same_as<int>;
+  reader.Reset();
+};
+
+}  // namespace dropshrink
