@@ -1,0 +1,176 @@
+#include "engine/RasterImage.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "tests/support/Files.h"
+#include "tests/support/ScopedTempDir.h"
+
+namespace dropshrink {
+namespace {
+
+using testing::ScopedTempDir;
+using testing::WriteBytes;
+
+std::string FileOf(const RasterImage& image) {
+  return image.Store().FileName().Text();
+}
+
+TEST(RasterImageTest, RefusedGeometriesLeaveAnEmptyImageAndNoFile) {
+  ScopedTempDir dir;
+  struct Case {
+    std::int32_t width, height, bits, palette;
+  };
+  const Case cases[] = {
+      {0, 10, 24, 0},        {10, 0, 24, 0}, {-1, 10, 24, 0},
+      {10, 10, 12, 0},       {3, 3, 8, -1},  {65536, 65536, 8, 0},  // 2^32 bytes: one past 32 bits
+      {40000, 40000, 24, 0},
+  };
+  for (const Case& c : cases) {
+    RasterImage image;
+    ASSERT_TRUE(image.Create(5, 5, 24, 0));
+    EXPECT_FALSE(image.Create(c.width, c.height, c.bits, c.palette))
+        << c.width << "x" << c.height << "x" << c.bits << " palette " << c.palette;
+    EXPECT_EQ(image.Pixels(), nullptr);
+    EXPECT_EQ(image.Width(), 0);
+    EXPECT_EQ(image.BitsPerPixel(), 0);
+    EXPECT_TRUE(dir.Files().empty());
+  }
+}
+
+TEST(RasterImageTest, PixelsLiveInAPackedZeroedTemporaryFile) {
+  ScopedTempDir dir;
+  RasterImage image;
+  ASSERT_TRUE(image.Create(4, 2, 24, 0));
+  EXPECT_EQ(image.RowBytes(), 12u);
+  EXPECT_EQ(image.PixelBytes(), 24u);
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"RVKCLASS0.tmp"});
+  EXPECT_EQ(std::filesystem::file_size(dir.File("RVKCLASS0.tmp")), 24u);
+  EXPECT_TRUE(std::all_of(image.Pixels(), image.Pixels() + 24, [](auto b) { return b == 0; }));
+
+  // The mapping is the file: what is written shows in the file once flushed.
+  image.Pixels()[23] = 0xAB;
+  image.Flush();
+  EXPECT_EQ(testing::ReadBytes(dir.File("RVKCLASS0.tmp"))[23], 0xAB);
+
+  RasterImage narrow;
+  ASSERT_TRUE(narrow.Create(3, 1, 24, 0));
+  EXPECT_EQ(narrow.RowBytes(), 9u);
+
+  image.Release();
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"RVKCLASS1.tmp"});
+}
+
+TEST(RasterImageTest, PaletteOnlyForEightBits) {
+  ScopedTempDir dir;
+  RasterImage paletted;
+  ASSERT_TRUE(paletted.Create(3, 3, 8, 256));
+  EXPECT_EQ(paletted.PaletteEntries(), 256);
+  EXPECT_EQ(paletted.Colors().Count(), 256);
+  EXPECT_NE(paletted.Palette(), nullptr);
+
+  RasterImage colour;
+  ASSERT_TRUE(colour.Create(3, 3, 24, 256));
+  EXPECT_EQ(colour.PaletteEntries(), 0);
+  EXPECT_EQ(colour.Palette(), nullptr);
+}
+
+TEST(RasterImageTest, TakenNamesAreSkippedAndEachImageHasItsOwnFile) {
+  ScopedTempDir dir;
+  WriteBytes(dir.File("RVKCLASS0.tmp"), {});
+  WriteBytes(dir.File("RVKCLASS1.tmp"), {});
+  RasterImage first, second;
+  ASSERT_TRUE(first.Create(2, 2, 8, 0));
+  ASSERT_TRUE(second.Create(2, 2, 8, 0));
+  EXPECT_EQ(FileOf(first), dir.File("RVKCLASS2.tmp"));
+  EXPECT_EQ(FileOf(second), dir.File("RVKCLASS3.tmp"));
+
+  // A new picture deletes the old file before it takes the first free name;
+  // Release deletes only its own file.
+  ASSERT_TRUE(first.Create(4, 4, 24, 0));
+  EXPECT_EQ(FileOf(first), dir.File("RVKCLASS2.tmp"));
+  EXPECT_EQ(std::filesystem::file_size(dir.File("RVKCLASS2.tmp")), 48u);
+  second.Release();
+  EXPECT_EQ(dir.Files(),
+            (std::vector<std::string>{"RVKCLASS0.tmp", "RVKCLASS1.tmp", "RVKCLASS2.tmp"}));
+}
+
+TEST(RasterImageTest, ConcurrentImagesNeverShareAFile) {
+  ScopedTempDir dir;
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 60;
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&failures, t] {
+      for (int round = 0; round < kRounds; ++round) {
+        RasterImage image;
+        if (!image.Create(16, 16, 8, 0)) {
+          ++failures;
+          continue;
+        }
+        std::fill(image.Pixels(), image.Pixels() + image.PixelBytes(),
+                  static_cast<std::uint8_t>(t + 1));
+        std::this_thread::yield();
+        // Another thread mapping the same file would show its own mark here.
+        if (!std::all_of(image.Pixels(), image.Pixels() + image.PixelBytes(),
+                         [t](auto b) { return b == t + 1; })) {
+          ++failures;
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST(RasterImageTest, FullDiskFailsCreateCleanly) {
+  ScopedTempDir dir;
+  // A file-size limit makes reserving the space fail the way a full disk does.
+  const auto old = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  setrlimit(RLIMIT_FSIZE, &small);
+
+  RasterImage image;
+  const bool created = image.Create(1000, 1000, 24, 0);
+
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, old);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(image.Pixels(), nullptr);
+  EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST(RasterImageTest, CopyFromCopiesPixelsAndPalette) {
+  ScopedTempDir dir;
+  RasterImage source;
+  ASSERT_TRUE(source.Create(3, 2, 8, 2));
+  for (std::uint32_t i = 0; i < source.PixelBytes(); ++i) source.Pixels()[i] = i % 2;
+  const std::uint8_t entries[16] = {1, 2, 3, 0, 0, 0, 0, 0, 4, 5, 6, 0, 0, 0, 0, 0};
+  std::copy(std::begin(entries), std::end(entries), source.Palette());
+
+  RasterImage copy;
+  ASSERT_TRUE(copy.CopyFrom(source));
+  EXPECT_EQ(copy.Width(), 3);
+  EXPECT_EQ(copy.PaletteEntries(), 2);
+  EXPECT_TRUE(std::equal(source.Pixels(), source.Pixels() + 6, copy.Pixels()));
+  EXPECT_TRUE(std::equal(entries, entries + 16, copy.Palette()));
+  EXPECT_NE(FileOf(copy), FileOf(source));
+
+  RasterImage empty, target;
+  EXPECT_FALSE(target.CopyFrom(empty));
+}
+
+}  // namespace
+}  // namespace dropshrink
