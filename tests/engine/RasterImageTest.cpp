@@ -1,16 +1,15 @@
 #include "engine/RasterImage.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <set>
 #include <thread>
 
 #include "tests/support/Files.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
@@ -134,20 +133,11 @@ TEST(RasterImageTest, ConcurrentImagesNeverShareAFile) {
 
 TEST(RasterImageTest, FullDiskFailsCreateCleanly) {
   ScopedTempDir dir;
-  // A file-size limit makes reserving the space fail the way a full disk does.
-  const auto old = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 64 * 1024;
-  setrlimit(RLIMIT_FSIZE, &small);
-
   RasterImage image;
-  const bool created = image.Create(1000, 1000, 24, 0);
-
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, old);
-  EXPECT_FALSE(created);
+  {
+    testing::ScopedFileSizeLimit limit(64 * 1024);
+    EXPECT_FALSE(image.Create(1000, 1000, 24, 0));
+  }
   EXPECT_EQ(image.Pixels(), nullptr);
   EXPECT_TRUE(dir.Files().empty());
 }

@@ -1,0 +1,114 @@
+// dropshrink-cli as a user runs it, and its output against the pipeline a user
+// would pick instead: djpeg | cjpeg -quality 75 -optimize.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "engine/readers/JpegCodec.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedTempDir.h"
+
+namespace dropshrink {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScopedTempDir;
+
+struct CommandRun {
+  int status;
+  std::string output;
+};
+
+CommandRun RunCommand(const std::string& command) {
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  CommandRun run{-1, {}};
+  if (pipe == nullptr) return run;
+  char chunk[256];
+  while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) run.output += chunk;
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string Cli() {
+  return DROPSHRINK_CLI;
+}
+
+// Smooth shading with fine detail on top, like a photograph, at odd sizes so
+// the partial blocks at the edges count too.
+void WritePhotoLike(const std::string& path, bool colour) {
+  constexpr int kWidth = 333, kHeight = 251;
+  RasterImage image;
+  ASSERT_TRUE(image.Create(kWidth, kHeight, colour ? 24 : 8, 0));
+  std::uint32_t noise = 12345;
+  for (int y = 0; y < kHeight; ++y) {
+    std::uint8_t* row = image.Row(y);
+    for (int x = 0; x < kWidth * (colour ? 3 : 1); ++x) {
+      noise = noise * 1103515245u + 12345u;
+      const double shade = 128 + 90 * std::sin(x * 0.03 + (x % 3)) * std::cos(y * 0.021);
+      row[x] = static_cast<std::uint8_t>(std::clamp(shade + (noise >> 28), 0.0, 255.0));
+    }
+  }
+  JpegCodec codec;
+  ASSERT_EQ(codec.Write(path.c_str(), image, 92, colour ? 1 : 0, 0, 0, nullptr), 1);
+}
+
+TEST(CliTest, OutputIsByteForByteThePipelinesOutput) {
+  ScopedTempDir dir;
+  WritePhotoLike(dir.File("colour.jpg"), true);
+  WritePhotoLike(dir.File("grey.jpg"), false);
+  std::filesystem::create_directory(dir.Path() / "out");
+
+  const CommandRun run = RunCommand(Cli() + " -o " + dir.File("out") + " " +
+                                    dir.File("colour.jpg") + " " + dir.File("grey.jpg"));
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("colour_压缩.jpg: Succeeded"), std::string::npos) << run.output;
+
+  // A grey source is written in colour, as djpeg -rgb hands it to cjpeg.
+  ASSERT_EQ(RunCommand("djpeg " + dir.File("colour.jpg") + " | cjpeg -quality 75 -optimize > " +
+                       dir.File("colour-ref.jpg"))
+                .status,
+            0);
+  ASSERT_EQ(RunCommand("djpeg -rgb " + dir.File("grey.jpg") + " | cjpeg -quality 75 -optimize > " +
+                       dir.File("grey-ref.jpg"))
+                .status,
+            0);
+  const auto colourOut = ReadBytes(dir.File("out/colour_压缩.jpg"));
+  const auto greyOut = ReadBytes(dir.File("out/grey_压缩.jpg"));
+  ASSERT_FALSE(colourOut.empty());
+  EXPECT_TRUE(colourOut == ReadBytes(dir.File("colour-ref.jpg")));
+  EXPECT_TRUE(greyOut == ReadBytes(dir.File("grey-ref.jpg")));
+}
+
+TEST(CliTest, ExitStatusTellsWhatHappened) {
+  ScopedTempDir dir;
+  WritePhotoLike(dir.File("a.b.jpg"), true);
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string printed;
+  };
+  const Case cases[] = {
+      {"-o " + dir.Path().string() + " " + dir.File("a.b.jpg"), 0, "a.b_压缩.jpg: Succeeded"},
+      {"-o " + dir.Path().string() + " " + dir.File("a.b.jpg") + " " + dir.File("none.png"), 1,
+       "none_压缩.jpg: SourceMissing"},
+      {"-o " + dir.File("no-folder") + " " + dir.File("a.b.jpg"), 1, "WriteFailed"},
+      {"", 2, "usage"},
+      {dir.File("a.b.jpg"), 2, "usage"},
+      {"-o " + dir.Path().string(), 2, "usage"},
+      {"-x -o " + dir.Path().string() + " " + dir.File("a.b.jpg"), 2, "usage"},
+  };
+  for (const Case& c : cases) {
+    const CommandRun run = RunCommand(Cli() + " " + c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
+    EXPECT_NE(run.output.find(c.printed), std::string::npos) << c.arguments << "\n" << run.output;
+  }
+}
+
+}  // namespace
+}  // namespace dropshrink

@@ -1,0 +1,284 @@
+#include "engine/readers/JpegCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <tuple>
+#include <vector>
+
+#include "tests/support/Files.h"
+#include "tests/support/ScopedFileSizeLimit.h"
+#include "tests/support/ScopedTempDir.h"
+
+namespace dropshrink {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScopedTempDir;
+using testing::WriteBytes;
+
+// A picture whose every byte differs from its neighbours, so a swapped channel
+// or a shifted row shows.
+void MakePattern(RasterImage& image, int width, int height, int bits, int palette = 0) {
+  ASSERT_TRUE(image.Create(width, height, bits, palette));
+  for (std::uint32_t i = 0; i < image.PixelBytes(); ++i) {
+    image.Pixels()[i] = static_cast<std::uint8_t>(i * 37 % 251);
+  }
+  for (int e = 0; e < palette; ++e) {
+    std::uint8_t* entry = image.Palette() + e * ColorTable::kEntryBytes;
+    entry[0] = static_cast<std::uint8_t>(e);
+    entry[1] = static_cast<std::uint8_t>(255 - e);
+    entry[2] = static_cast<std::uint8_t>(e * 3);
+  }
+}
+
+int WriteDefault(JpegCodec& codec, const std::string& path, const RasterImage& image,
+                 int colour = 1) {
+  return codec.Write(path.c_str(), image, 75, colour, 1, 0, nullptr);
+}
+
+struct Decoded {
+  int result;
+  ImageKind kind;
+  int width, height, bits, palette;
+};
+
+Decoded Decode(const std::string& path, RasterImage& target) {
+  JpegCodec reader;
+  if (reader.Open(path.c_str(), target, nullptr) != 1) return {0, kKindNone, 0, 0, 0, 0};
+  const ImageKind kind = reader.Kind();
+  const int read = reader.Read();
+  return {
+      read, kind, target.Width(), target.Height(), target.BitsPerPixel(), target.PaletteEntries()};
+}
+
+// Writes a four-component (CMYK) JPEG straight through libjpeg.
+void WriteCmykJpeg(const std::string& path) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  jpeg_stdio_dest(&info, file);
+  info.image_width = 8;
+  info.image_height = 8;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(8 * 4, 128);
+  JSAMPROW rows[1] = {row.data()};
+  while (info.next_scanline < info.image_height) jpeg_write_scanlines(&info, rows, 1);
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(file);
+}
+
+TEST(JpegCodecTest, EveryDepthWritesAndReadsBack) {
+  ScopedTempDir dir;
+  struct Case {
+    const char* what;
+    int bits, palette, colour;
+    ImageKind kind;
+    int readBits;
+  };
+  const Case cases[] = {
+      {"colour as it is", 24, 0, 1, kKindJpegColor, 24},
+      {"grey in colour", 8, 0, 1, kKindJpegColor, 24},
+      {"palette in colour", 8, 16, 1, kKindJpegColor, 24},
+      {"alpha dropped", 32, 0, 1, kKindJpegColor, 24},
+      {"colour in grey", 24, 0, 0, kKindJpegGrey, 8},
+      {"palette in grey", 8, 16, 0, kKindJpegGrey, 8},
+      {"any colour but 1 is grey", 24, 0, 2, kKindJpegGrey, 8},
+  };
+  for (const Case& c : cases) {
+    RasterImage image, decoded;
+    MakePattern(image, 33, 17, c.bits, c.palette);
+    JpegCodec writer;
+    const std::string path = dir.File("out.jpg");
+    ASSERT_EQ(WriteDefault(writer, path, image, c.colour), 1) << c.what;
+    const Decoded d = Decode(path, decoded);
+    EXPECT_EQ(d.result, 1) << c.what;
+    EXPECT_EQ(d.kind, c.kind) << c.what;
+    EXPECT_EQ(std::tie(d.width, d.height, d.bits, d.palette),
+              std::make_tuple(33, 17, c.readBits, 0))
+        << c.what;
+    decoded.Release();
+    EXPECT_EQ(dir.Files(), std::vector<std::string>({"RVKCLASS0.tmp", "out.jpg"})) << c.what;
+  }
+}
+
+TEST(JpegCodecTest, OnePixelRoundTripKeepsItsColour) {
+  ScopedTempDir dir;
+  RasterImage image, decoded;
+  ASSERT_TRUE(image.Create(1, 1, 24, 0));
+  image.Pixels()[0] = 200;
+  image.Pixels()[1] = 40;
+  image.Pixels()[2] = 90;
+  JpegCodec writer;
+  ASSERT_EQ(writer.Write(dir.File("one.jpg").c_str(), image, 100, 1, 1, 0, nullptr), 1);
+  ASSERT_EQ(Decode(dir.File("one.jpg"), decoded).result, 1);
+  EXPECT_NEAR(decoded.Pixels()[0], 200, 3);
+  EXPECT_NEAR(decoded.Pixels()[1], 40, 3);
+  EXPECT_NEAR(decoded.Pixels()[2], 90, 3);
+}
+
+std::vector<std::vector<int>> gProgress;
+void Record(int phase, int percent, int row, int reserved) {
+  gProgress.push_back({phase, percent, row, reserved});
+}
+
+TEST(JpegCodecTest, ProgressPerRowAndOnceMoreAtTheEnd) {
+  ScopedTempDir dir;
+  RasterImage image, decoded;
+  MakePattern(image, 5, 3, 24);
+  JpegCodec codec;
+  gProgress.clear();
+  ASSERT_EQ(codec.Write(dir.File("p.jpg").c_str(), image, 75, 1, 1, 0, Record), 1);
+  const std::vector<std::vector<int>> writing = {
+      {0, 33, 0, 0}, {0, 66, 1, 0}, {0, 100, 2, 0}, {0, 100, 2, 0}};
+  EXPECT_EQ(gProgress, writing);
+
+  gProgress.clear();
+  ASSERT_EQ(codec.Open(dir.File("p.jpg").c_str(), decoded, Record), 1);
+  ASSERT_EQ(codec.Read(), 1);
+  const std::vector<std::vector<int>> reading = {
+      {1, 33, 0, 0}, {1, 66, 1, 0}, {1, 100, 2, 0}, {1, 100, 2, 0}};
+  EXPECT_EQ(gProgress, reading);
+}
+
+TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
+  ScopedTempDir dir;
+  WriteBytes(dir.File("one-byte"), {0xFF});
+  WriteBytes(dir.File("soi-then-garbage"), {0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'});
+  WriteBytes(dir.File("png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+  WriteBytes(dir.File("empty"), {});
+  WriteCmykJpeg(dir.File("cmyk.jpg"));
+  std::filesystem::create_directory(dir.Path() / "folder.jpg");
+
+  // A valid header claiming 65500 × 65500: its pixels do not fit in 32 bits.
+  RasterImage small;
+  MakePattern(small, 8, 8, 24);
+  JpegCodec writer;
+  ASSERT_EQ(WriteDefault(writer, dir.File("huge.jpg"), small), 1);
+  std::vector<unsigned char> huge = ReadBytes(dir.File("huge.jpg"));
+  for (std::size_t i = 0; i + 8 < huge.size(); ++i) {
+    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+      huge[i + 5] = huge[i + 7] = 0xFF;
+      huge[i + 6] = huge[i + 8] = 0xDC;
+      break;
+    }
+  }
+  WriteBytes(dir.File("huge.jpg"), huge);
+  small.Release();
+
+  for (const char* name : {"one-byte", "soi-then-garbage", "png", "empty", "cmyk.jpg", "folder.jpg",
+                           "huge.jpg", "missing"}) {
+    RasterImage target;
+    JpegCodec reader;
+    EXPECT_EQ(reader.Open(dir.File(name).c_str(), target, nullptr), 0) << name;
+    EXPECT_EQ(reader.Read(), 0) << name;
+    EXPECT_EQ(target.Width(), 0) << name;
+    EXPECT_EQ(reader.Close(), 1);
+  }
+  EXPECT_EQ(dir.Files().size(), 7u);  // nothing of ours was left
+}
+
+TEST(JpegCodecTest, TruncatedDataDecodesAsTheLibraryPadsIt) {
+  ScopedTempDir dir;
+  RasterImage image, decoded;
+  MakePattern(image, 64, 64, 24);
+  JpegCodec codec;
+  ASSERT_EQ(WriteDefault(codec, dir.File("full.jpg"), image), 1);
+  std::vector<unsigned char> bytes = ReadBytes(dir.File("full.jpg"));
+  bytes.resize(bytes.size() * 2 / 3);
+  WriteBytes(dir.File("cut.jpg"), bytes);
+
+  EXPECT_EQ(Decode(dir.File("cut.jpg"), decoded).result, 1);
+  EXPECT_EQ(decoded.Height(), 64);
+}
+
+TEST(JpegCodecTest, ReadFailsCleanlyWhenTheTargetCannotBeCreated) {
+  ScopedTempDir dir;
+  RasterImage image, decoded;
+  MakePattern(image, 8, 8, 24);
+  JpegCodec codec;
+  ASSERT_EQ(WriteDefault(codec, dir.File("a.jpg"), image), 1);
+  image.Release();
+
+  ASSERT_EQ(codec.Open(dir.File("a.jpg").c_str(), decoded, nullptr), 1);
+  {
+    testing::ScopedFileSizeLimit limit(100);  // the pixels need 192 bytes
+    EXPECT_EQ(codec.Read(), 0);
+  }
+  EXPECT_EQ(codec.Read(), 0);  // Read ended closed
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"a.jpg"});
+}
+
+TEST(JpegCodecTest, FailedWriteLeavesNoFileAndKeepsAnOldDestination) {
+  ScopedTempDir dir;
+  RasterImage image, wide;
+  MakePattern(image, 8, 8, 24);
+  ASSERT_TRUE(wide.Create(65501, 1, 24, 0));  // beyond the largest JPEG dimension
+  WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
+  std::filesystem::create_directory(dir.Path() / "dest-is-a-folder.jpg");
+  struct Case {
+    const char* what;
+    std::string path;
+    const RasterImage* image;
+    int quality, smoothing;
+  };
+  const Case cases[] = {
+      {"missing folder", dir.File("none/x.jpg"), &image, 75, 0},
+      {"library refuses the size", dir.File("old.jpg"), &wide, 75, 0},
+      {"quality 0", dir.File("old.jpg"), &image, 0, 0},
+      {"quality 101", dir.File("old.jpg"), &image, 101, 0},
+      {"smoothing -1", dir.File("old.jpg"), &image, 75, -1},
+      {"smoothing 101", dir.File("old.jpg"), &image, 75, 101},
+      {"destination is a folder", dir.File("dest-is-a-folder.jpg"), &image, 75, 0},
+  };
+  const auto before = dir.Files();
+  for (const Case& c : cases) {
+    JpegCodec codec;
+    EXPECT_EQ(codec.Write(c.path.c_str(), *c.image, c.quality, 1, 1, c.smoothing, nullptr), 0)
+        << c.what;
+    EXPECT_EQ(dir.Files(), before) << c.what;
+    EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+  }
+
+  RasterImage empty;
+  JpegCodec codec;
+  EXPECT_EQ(WriteDefault(codec, dir.File("new.jpg"), empty), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.jpg")));
+}
+
+TEST(JpegCodecTest, DiskFullWhileEncodingKeepsTheOldDestination) {
+  ScopedTempDir dir;
+  RasterImage image;
+  MakePattern(image, 256, 256, 24);
+  WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
+  JpegCodec codec;
+  {
+    testing::ScopedFileSizeLimit limit(4096);
+    EXPECT_EQ(WriteDefault(codec, dir.File("old.jpg"), image), 0);
+  }
+  EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"RVKCLASS0.tmp", "old.jpg"}));
+}
+
+TEST(JpegCodecTest, SuccessfulWriteReplacesAnOldDestination) {
+  ScopedTempDir dir;
+  RasterImage image;
+  MakePattern(image, 8, 8, 24);
+  WriteBytes(dir.File("old.jpg"), std::vector<unsigned char>(100000, 'x'));
+  JpegCodec codec;
+  ASSERT_EQ(WriteDefault(codec, dir.File("old.jpg"), image), 1);
+  const auto bytes = ReadBytes(dir.File("old.jpg"));
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_LT(bytes.size(), 100000u);
+  EXPECT_EQ(std::vector<unsigned char>(bytes.end() - 2, bytes.end()),
+            (std::vector<unsigned char>{0xFF, 0xD9}));
+}
+
+}  // namespace
+}  // namespace dropshrink
