@@ -24,6 +24,11 @@ class HandleTable {
 
   bool Remove(std::uintptr_t handle) { return entries_.erase(handle) == 1; }
 
+  template <typename Visit>
+  void ForEach(Visit visit) const {
+    for (const auto& [handle, value] : entries_) visit(handle, value);
+  }
+
  private:
   std::uintptr_t last_ = 0;
   std::unordered_map<std::uintptr_t, T> entries_;

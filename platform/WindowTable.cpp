@@ -137,6 +137,16 @@ bool IsWindow(WindowHandle window) {
   return Find(window) != nullptr;
 }
 
+WindowHandle FindWindow(std::string_view className) {
+  WindowHandle oldest = 0;
+  TheTable().windows.ForEach([&](WindowHandle window, const WindowRecord& record) {
+    if (record.parent == 0 && record.className == className && (oldest == 0 || window < oldest)) {
+      oldest = window;
+    }
+  });
+  return oldest;
+}
+
 WindowHandle GetParent(WindowHandle window) {
   const WindowRecord* record = Find(window);
   return record == nullptr ? 0 : record->parent;

@@ -52,6 +52,8 @@ WindowHandle CreateWindow(const WindowCreation& creation);
 // The window gets the destroy message before its children get theirs; then they all go.
 bool DestroyWindow(WindowHandle window);
 bool IsWindow(WindowHandle window);
+// The oldest top-level window of the class, 0 when there is none.
+WindowHandle FindWindow(std::string_view className);
 
 WindowHandle GetParent(WindowHandle window);
 // The top of the window's children in z-order, then the next one down.
