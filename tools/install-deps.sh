@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   libjpeg-turbo-progs
   clang libclang-rt-14-dev
-  hyperfine
+  time imagemagick
 )
 
 missing=()
