@@ -102,11 +102,44 @@ TEST(CliTest, ExitStatusTellsWhatHappened) {
       {dir.File("a.b.jpg"), 2, "usage"},
       {"-o " + dir.Path().string(), 2, "usage"},
       {"-x -o " + dir.Path().string() + " " + dir.File("a.b.jpg"), 2, "usage"},
+      {"-j 0 -o " + dir.Path().string() + " " + dir.File("a.b.jpg"), 2, "usage"},
+      {"-o " + dir.Path().string() + " -j", 2, "usage"},
   };
   for (const Case& c : cases) {
     const CommandRun run = RunCommand(Cli() + " " + c.arguments);
     EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
     EXPECT_NE(run.output.find(c.printed), std::string::npos) << c.arguments << "\n" << run.output;
+  }
+}
+
+TEST(CliTest, ParallelConversionsReportInInputOrderAndMatchOneAtATime) {
+  ScopedTempDir dir;
+  std::string arguments;
+  for (int i = 0; i < 6; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".jpg";
+    WritePhotoLike(dir.File(name), i % 2 == 0);
+    arguments += " " + dir.File(name);
+  }
+  arguments += " " + dir.File("missing.jpg");
+  std::filesystem::create_directory(dir.Path() / "one");
+  std::filesystem::create_directory(dir.Path() / "many");
+
+  const CommandRun one = RunCommand(Cli() + " -j 1 -o " + dir.File("one") + arguments);
+  const CommandRun many = RunCommand(Cli() + " -j 4 -o " + dir.File("many") + arguments);
+  EXPECT_EQ(one.status, 1);
+  EXPECT_EQ(many.status, 1);
+  std::size_t at = 0;
+  for (int i = 0; i < 6; ++i) {
+    const std::string name = "p" + std::to_string(i) + "_压缩.jpg";
+    at = many.output.find(name + ": Succeeded", at);
+    ASSERT_NE(at, std::string::npos) << many.output;
+    EXPECT_TRUE(ReadBytes(dir.File("one/" + name)) == ReadBytes(dir.File("many/" + name)));
+  }
+  EXPECT_NE(many.output.find("missing_压缩.jpg: SourceMissing", at), std::string::npos);
+  // Six pictures and two folders; nothing temporary left anywhere.
+  EXPECT_EQ(dir.Files().size(), 8u);
+  for (const char* folder : {"one", "many"}) {
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / folder), {}), 6);
   }
 }
 
