@@ -23,13 +23,11 @@ std::size_t BlockStream::Read(std::span<std::uint8_t> into) {
 }
 
 bool BlockStream::Write(std::span<const std::uint8_t> bytes) {
-  if (!IsBlock(block_)) return false;
-  if (bytes.size() > GetBlockSize(block_) - std::min(position_, GetBlockSize(block_))) {
-    if (position_ > SIZE_MAX - bytes.size()) return false;
-    if (!ResizeBlock(block_, position_ + bytes.size())) return false;
-  }
+  if (!IsBlock(block_) || position_ > SIZE_MAX - bytes.size()) return false;
+  const std::size_t end = position_ + bytes.size();
+  if (end > GetBlockSize(block_) && !ResizeBlock(block_, end)) return false;
   std::copy(bytes.begin(), bytes.end(), BlockBytes(block_).begin() + position_);
-  position_ += bytes.size();
+  position_ = end;
   return true;
 }
 
