@@ -2,6 +2,7 @@
 
 #include "engine/FileFunctions.h"
 #include "engine/ReaderContract.h"
+#include "engine/readers/BmpReader.h"
 #include "engine/readers/JpegCodec.h"
 
 namespace dropshrink {
@@ -42,11 +43,13 @@ const char* ConversionResultName(std::int32_t result) {
 
 ConversionResult ReadImageFile(const char* path, RasterImage& target) {
   JpegCodec jpeg;
+  BmpReader bmp;
   if (!FileExists(path)) return kSourceMissing;
 
   // The first reader whose Open accepts the file owns it: a failed Read ends
   // the chain, even if a later reader could have read the file.
-  const Attempt attempt = TryReader(jpeg, path, target);
+  Attempt attempt = TryReader(jpeg, path, target);
+  if (attempt == Attempt::Refused) attempt = TryReader(bmp, path, target);
   return attempt == Attempt::Decoded ? kSucceeded : kSourceUnreadable;
 }
 

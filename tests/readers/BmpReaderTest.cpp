@@ -1,0 +1,178 @@
+#include "engine/readers/BmpReader.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/ConversionCommand.h"
+#include "tests/support/Files.h"
+#include "tests/support/Netpbm.h"
+#include "tests/support/ScopedTempDir.h"
+
+namespace dropshrink {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScopedTempDir;
+using testing::WriteBytes;
+using Bytes = std::vector<unsigned char>;
+
+const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/bmp/";
+
+std::vector<std::uint8_t> PixelsOf(const RasterImage& image) {
+  return {image.Pixels(), image.Pixels() + image.PixelBytes()};
+}
+
+struct Decoding {
+  int opened = 0;
+  int read = 0;
+  ImageKind kind = kKindNone;
+};
+
+Decoding Decode(const std::string& path, RasterImage& target) {
+  BmpReader reader;
+  Decoding d;
+  d.opened = reader.Open(path.c_str(), target, nullptr);
+  d.kind = reader.Kind();
+  if (d.opened == 1) d.read = reader.Read();
+  return d;
+}
+
+TEST(BmpReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
+  ScopedTempDir dir;
+  struct Case {
+    const char* name;
+    ImageKind kind;
+  };
+  for (const Case& c :
+       {Case{"win24-magick", kKindBmpWindows}, Case{"win24-netpbm", kKindBmpWindows},
+        Case{"os2-24", kKindBmpOs2}, Case{"win24-width1", kKindBmpWindows},
+        Case{"win24-height1", kKindBmpWindows}}) {
+    RasterImage image;
+    const Decoding d = Decode(kFixtures + c.name + ".bmp", image);
+    ASSERT_EQ(d.opened, 1) << c.name;
+    EXPECT_EQ(d.read, 1) << c.name;
+    EXPECT_EQ(d.kind, c.kind) << c.name;
+    const testing::Netpbm expected = testing::ReadNetpbm(kFixtures + c.name + ".ppm");
+    ASSERT_EQ(expected.channels, 3) << c.name;
+    EXPECT_EQ(image.Width(), expected.width) << c.name;
+    EXPECT_EQ(image.Height(), expected.height) << c.name;
+    EXPECT_EQ(image.BitsPerPixel(), 24) << c.name;
+    EXPECT_EQ(PixelsOf(image), expected.pixels) << c.name;
+  }
+}
+
+TEST(BmpReaderTest, OtherDepthsAndRunLengthBitmapsAreRefused) {
+  for (const char* name : {"win8-palette", "win4-palette", "win1", "win32-alpha", "win8-rle"}) {
+    RasterImage image;
+    EXPECT_EQ(Decode(kFixtures + name + ".bmp", image).opened, 0) << name;
+    EXPECT_EQ(image.Width(), 0) << name;
+  }
+}
+
+// A 24-bit Windows bitmap of 2 × 2 pixels (rows of 6 bytes padded to 8), built
+// field by field so each test can break one.
+Bytes Bitmap24(std::int32_t width = 2, std::int32_t height = 2, std::uint32_t compression = 0) {
+  Bytes b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0};
+  const auto put32 = [&b](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
+  put32(static_cast<std::uint32_t>(width));
+  put32(static_cast<std::uint32_t>(height));
+  b.insert(b.end(), {1, 0, 24, 0});
+  put32(compression);
+  b.resize(54, 0);
+  // Stored rows: blue, green, red per pixel, then 2 padding bytes.
+  const Bytes rows = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+  b.insert(b.end(), rows.begin(), rows.end());
+  return b;
+}
+
+const std::vector<std::uint8_t> kBottomUp = {9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4};
+const std::vector<std::uint8_t> kTopDown = {3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10};
+
+TEST(BmpReaderTest, RowOrderTypeAndBitFields) {
+  ScopedTempDir dir;
+  Bytes typeBa = Bitmap24();
+  typeBa[1] = 'A';
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::vector<std::uint8_t> pixels;
+  };
+  const Case cases[] = {
+      {"positive height is bottom up", Bitmap24(), kBottomUp},
+      {"negative height is top down", Bitmap24(2, -2), kTopDown},
+      {"BA reads as a plain bitmap", typeBa, kBottomUp},
+      {"bit fields with 24 bits read as plain", Bitmap24(2, 2, 3), kBottomUp},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(dir.File("x.bmp"), c.file);
+    RasterImage image;
+    const Decoding d = Decode(dir.File("x.bmp"), image);
+    EXPECT_EQ(d.read, 1) << c.what;
+    EXPECT_EQ(PixelsOf(image), c.pixels) << c.what;
+  }
+}
+
+TEST(BmpReaderTest, BrokenHeadersAreRefusedWithoutReadingPastThem) {
+  ScopedTempDir dir;
+  const auto withOffset = [](std::uint32_t offset) {
+    Bytes b = Bitmap24();
+    b[10] = static_cast<unsigned char>(offset);
+    b[11] = static_cast<unsigned char>(offset >> 8);
+    b[12] = static_cast<unsigned char>(offset >> 16);
+    b[13] = static_cast<unsigned char>(offset >> 24);
+    return b;
+  };
+  Bytes notBitmap = Bitmap24();
+  notBitmap[1] = 'X';
+  Bytes headerOnly = Bitmap24();
+  headerOnly.resize(14);
+  Bytes os2Short = withOffset(14 + 10);
+  os2Short[14] = 12;
+  struct Case {
+    const char* what;
+    Bytes file;
+  };
+  const Case cases[] = {
+      {"not BM or BA", notBitmap},
+      {"compression 4", Bitmap24(2, 2, 4)},
+      {"run-length 8", Bitmap24(2, 2, 1)},
+      {"width 0", Bitmap24(0, 2)},
+      {"width negative", Bitmap24(-2, 2)},
+      {"height 0", Bitmap24(2, 0)},
+      {"height of no absolute value", Bitmap24(2, INT32_MIN)},
+      {"offset below 14", withOffset(10)},
+      {"info block too short for the Windows fields", withOffset(14 + 16)},
+      {"info block too short for the OS/2 fields", os2Short},
+      {"offset past the end of the file", withOffset(0xFFFFFFF0)},
+      {"file header only", headerOnly},
+      {"empty", {}},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(dir.File("x.bmp"), c.file);
+    RasterImage image;
+    EXPECT_EQ(Decode(dir.File("x.bmp"), image).opened, 0) << c.what;
+  }
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.bmp"});
+}
+
+TEST(BmpReaderTest, MissingRowDataFailsTheRead) {
+  ScopedTempDir dir;
+  const auto cut = [](std::size_t bytes) {
+    Bytes b = Bitmap24();
+    b.resize(b.size() - bytes);
+    return b;
+  };
+  // The last stored row without its padding, and a picture wider than its file.
+  for (const Bytes& file : {cut(1), cut(9), Bitmap24(0x7FFFFFF, 1)}) {
+    WriteBytes(dir.File("x.bmp"), file);
+    EXPECT_EQ(ConvertToJpeg(dir.File("x.bmp").c_str(), dir.File("x.jpg").c_str(), 0, 75, 1, 0),
+              kSourceUnreadable);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.bmp"});
+  }
+}
+
+}  // namespace
+}  // namespace dropshrink
