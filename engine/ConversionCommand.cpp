@@ -4,6 +4,7 @@
 #include "engine/ReaderContract.h"
 #include "engine/readers/BmpReader.h"
 #include "engine/readers/JpegCodec.h"
+#include "engine/readers/PcxReader.h"
 
 namespace dropshrink {
 namespace {
@@ -44,12 +45,14 @@ const char* ConversionResultName(std::int32_t result) {
 ConversionResult ReadImageFile(const char* path, RasterImage& target) {
   JpegCodec jpeg;
   BmpReader bmp;
+  PcxReader pcx;
   if (!FileExists(path)) return kSourceMissing;
 
   // The first reader whose Open accepts the file owns it: a failed Read ends
   // the chain, even if a later reader could have read the file.
   Attempt attempt = TryReader(jpeg, path, target);
   if (attempt == Attempt::Refused) attempt = TryReader(bmp, path, target);
+  if (attempt == Attempt::Refused) attempt = TryReader(pcx, path, target);
   return attempt == Attempt::Decoded ? kSucceeded : kSourceUnreadable;
 }
 
