@@ -75,11 +75,7 @@ bool ReserveSpace(FileHandle file, std::uint64_t size) {
 
 void* MapFile(FileHandle file, std::size_t size) {
   void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
-  if (view == MAP_FAILED) return nullptr;
-  // Every page is written soon; preparing them writable in one call is much
-  // cheaper than one write fault each. Older kernels lack it, which is harmless.
-  madvise(view, size, MADV_POPULATE_WRITE);
-  return view;
+  return view == MAP_FAILED ? nullptr : view;
 }
 
 void UnmapFile(void* view, std::size_t size) {

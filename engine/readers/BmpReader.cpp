@@ -109,8 +109,13 @@ bool BmpReader::ReadRows(ByteBuffer& row) {
   // Stored rows are padded to four bytes; counted in 64 bits, as a width near
   // 2^31 would wrap the description's 32-bit sum.
   const std::uint64_t stored = (static_cast<std::uint64_t>(width_) * 24 + 31) / 32 * 4;
-  if (image_ == nullptr || stored > INT32_MAX || !image_->Create(width_, height_, 24, 0) ||
-      std::fseek(file_, infoLength_ + kFileHeaderBytes, SEEK_SET) != 0 ||
+  // A file too short for its rows fails before any store is made for them.
+  const std::uint64_t fileLength = FileLength(file_);
+  const std::uint64_t pixelOffset = static_cast<std::uint64_t>(infoLength_) + kFileHeaderBytes;
+  if (image_ == nullptr || stored > INT32_MAX || pixelOffset > fileLength ||
+      stored * static_cast<std::uint64_t>(height_) > fileLength - pixelOffset ||
+      !image_->Create(width_, height_, 24, 0) ||
+      std::fseek(file_, static_cast<long>(pixelOffset), SEEK_SET) != 0 ||
       row.Allocate(static_cast<std::int32_t>(stored)) == 0) {
     return false;
   }

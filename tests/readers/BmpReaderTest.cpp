@@ -165,8 +165,9 @@ TEST(BmpReaderTest, MissingRowDataFailsTheRead) {
     b.resize(b.size() - bytes);
     return b;
   };
-  // The last stored row without its padding, and a picture wider than its file.
-  for (const Bytes& file : {cut(1), cut(9), Bitmap24(0x7FFFFFF, 1)}) {
+  // The last stored row without its padding, a picture wider than its file, and
+  // one claiming 3.6 GB of pixels: it fails before any store is made for them.
+  for (const Bytes& file : {cut(1), cut(9), Bitmap24(0x7FFFFFF, 1), Bitmap24(40000, 30000)}) {
     WriteBytes(dir.File("x.bmp"), file);
     EXPECT_EQ(ConvertToJpeg(dir.File("x.bmp").c_str(), dir.File("x.jpg").c_str(), 0, 75, 1, 0),
               kSourceUnreadable);
