@@ -1,0 +1,155 @@
+#include "engine/readers/PngReader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "engine/ConversionCommand.h"
+#include "tests/support/Files.h"
+#include "tests/support/Netpbm.h"
+#include "tests/support/ScopedTempDir.h"
+
+namespace dropshrink {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScopedTempDir;
+using testing::WriteBytes;
+using Samples = std::vector<std::uint8_t>;
+
+const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/png/";
+
+// Red, green, blue of every pixel, whatever depth the picture has.
+Samples ColoursOf(const RasterImage& image) {
+  RasterImage colour;
+  if (!image.ConvertTo(colour, 24, 0)) return {};
+  return {colour.Pixels(), colour.Pixels() + colour.PixelBytes()};
+}
+
+Samples ColoursOf(const testing::Netpbm& picture) {
+  if (picture.channels == 3) return picture.pixels;
+  Samples rgb;
+  for (std::uint8_t grey : picture.pixels) rgb.insert(rgb.end(), {grey, grey, grey});
+  return rgb;
+}
+
+struct Decoding {
+  int opened = 0;
+  int read = 0;
+  ImageKind kind = kKindNone;
+};
+
+Decoding Decode(const std::string& path, RasterImage& target) {
+  PngReader reader;
+  Decoding d;
+  d.opened = reader.Open(path.c_str(), target, nullptr);
+  d.kind = reader.Kind();
+  if (d.opened == 1) d.read = reader.Read();
+  return d;
+}
+
+struct Fixture {
+  const char* name;
+  ImageKind kind;
+  int bits;
+};
+
+class PngFixtureTest : public ::testing::TestWithParam<Fixture> {};
+
+TEST_P(PngFixtureTest, DecodesToTheEncodersOwnReadersColours) {
+  ScopedTempDir dir;
+  const Fixture& f = GetParam();
+  RasterImage image;
+  const Decoding d = Decode(kFixtures + f.name + ".png", image);
+  ASSERT_EQ(d.opened, 1);
+  ASSERT_EQ(d.read, 1);
+  EXPECT_EQ(d.kind, f.kind);
+  EXPECT_EQ(image.BitsPerPixel(), f.bits);
+  EXPECT_EQ(image.PaletteEntries() > 0, f.kind == kKindPngPalette);
+  const testing::Netpbm expected = testing::ReadNetpbm(kFixtures + f.name + ".pnm");
+  EXPECT_EQ(image.Width(), expected.width);
+  EXPECT_EQ(image.Height(), expected.height);
+  EXPECT_EQ(ColoursOf(image), ColoursOf(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryColourTypeAndDepth, PngFixtureTest,
+    ::testing::Values(
+        Fixture{"grey1", kKindPngGrey, 8}, Fixture{"grey2", kKindPngGrey, 8},
+        Fixture{"grey4", kKindPngGrey, 8}, Fixture{"grey8-netpbm", kKindPngGrey, 8},
+        Fixture{"grey8-alpha", kKindPngGrey, 8}, Fixture{"grey2-trns", kKindPngGrey, 8},
+        Fixture{"rgb8", kKindPngRgb, 24}, Fixture{"rgb8-interlaced", kKindPngRgb, 24},
+        Fixture{"rgba8", kKindPngRgbAlpha, 32}, Fixture{"one-row", kKindPngRgb, 24},
+        Fixture{"one-column", kKindPngRgb, 24}, Fixture{"palette1", kKindPngPalette, 8},
+        Fixture{"palette2", kKindPngPalette, 8}, Fixture{"palette4", kKindPngPalette, 8},
+        Fixture{"palette8", kKindPngPalette, 8}, Fixture{"palette8-interlaced", kKindPngPalette, 8},
+        Fixture{"palette-trns", kKindPngPalette, 8}, Fixture{"palette-gamma1", kKindPngPalette, 8}),
+    [](const auto& info) {
+      std::string name = info.param.name;
+      std::replace(name.begin(), name.end(), '-', '_');
+      return name;
+    });
+
+TEST(PngReaderTest, AlphaComesFirstInThirtyTwoBitPixels) {
+  ScopedTempDir dir;
+  RasterImage image;
+  ASSERT_EQ(Decode(kFixtures + "rgba8.png", image).read, 1);
+  const testing::Netpbm alpha = testing::ReadNetpbm(kFixtures + "rgba8.alpha.pgm");
+  ASSERT_EQ(alpha.pixels.size(), static_cast<std::size_t>(image.Width() * image.Height()));
+  for (std::size_t i = 0; i < alpha.pixels.size(); ++i) {
+    EXPECT_EQ(image.Pixels()[4 * i], alpha.pixels[i]) << "pixel " << i;
+  }
+}
+
+TEST(PngReaderTest, GammaOneIsCorrectedForTheDisplay) {
+  ScopedTempDir dir;
+  RasterImage image;
+  ASSERT_EQ(Decode(kFixtures + "grey8-gamma1.png", image).read, 1);
+  const testing::Netpbm stored = testing::ReadNetpbm(kFixtures + "grey8-gamma1.pnm");
+  ASSERT_EQ(stored.pixels.size(), image.PixelBytes());
+  int changed = 0;
+  for (std::size_t i = 0; i < stored.pixels.size(); ++i) {
+    // File gamma 1.0 on a 2.2 display: out = 255 × (in / 255) ^ (1 / 2.2).
+    const double expected = 255.0 * std::pow(stored.pixels[i] / 255.0, 1.0 / 2.2);
+    EXPECT_NEAR(image.Pixels()[i], expected, 1.0) << "pixel " << i;
+    changed += image.Pixels()[i] != stored.pixels[i];
+  }
+  EXPECT_GT(changed, 0);
+}
+
+TEST(PngReaderTest, RefusedFilesAndDamagedData) {
+  ScopedTempDir dir;
+  for (const char* name : {"rgb16", "grey16"}) {
+    RasterImage image;
+    EXPECT_EQ(Decode(kFixtures + name + ".png", image).opened, 0) << name;
+  }
+  std::vector<unsigned char> png = ReadBytes(kFixtures + "rgb8.png");
+  WriteBytes(dir.File("signature-only.png"), {png.begin(), png.begin() + 8});
+  WriteBytes(dir.File("not-png.png"), {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0});
+  for (const char* name : {"signature-only.png", "not-png.png"}) {
+    RasterImage image;
+    EXPECT_EQ(Decode(dir.File(name), image).opened, 0) << name;
+  }
+
+  // Cut inside the image data: the header reads, the rows do not.
+  std::size_t idat = 8;
+  while (idat + 8 < png.size() &&
+         std::string(png.begin() + idat + 4, png.begin() + idat + 8) != "IDAT") {
+    idat += 12 + (png[idat] << 24 | png[idat + 1] << 16 | png[idat + 2] << 8 | png[idat + 3]);
+  }
+  WriteBytes(dir.File("cut.png"), {png.begin(), png.begin() + idat + 20});
+  RasterImage image;
+  const Decoding d = Decode(dir.File("cut.png"), image);
+  EXPECT_EQ(d.opened, 1);
+  EXPECT_EQ(d.read, 0);
+  image.Release();
+  EXPECT_EQ(ConvertToJpeg(dir.File("cut.png").c_str(), dir.File("cut.jpg").c_str(), 0, 75, 1, 0),
+            kSourceUnreadable);
+  EXPECT_EQ(dir.Files(),
+            (std::vector<std::string>{"cut.png", "not-png.png", "signature-only.png"}));
+}
+
+}  // namespace
+}  // namespace dropshrink
