@@ -79,11 +79,13 @@ Bytes Pcx(int bitsPerPlane, int planes, int xMax, int yMax, int bytesPerLine, co
   put16(10, yMax);
   b[65] = static_cast<unsigned char>(planes);
   put16(66, bytesPerLine);
-  b.insert(b.end(), data.begin(), data.end());
+  b.resize(128 + data.size() + (palette ? 768 : 0));
+  std::copy(data.begin(), data.end(), b.begin() + 128);
   if (palette) {
-    for (int i = 0; i < 256; ++i) {
-      b.insert(b.end(), {static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i),
-                         static_cast<unsigned char>(3 * i)});
+    for (std::size_t i = 0, at = 128 + data.size(); i < 256; ++i, at += 3) {
+      b[at] = static_cast<unsigned char>(i);
+      b[at + 1] = static_cast<unsigned char>(255 - i);
+      b[at + 2] = static_cast<unsigned char>(3 * i);
     }
   }
   return b;
