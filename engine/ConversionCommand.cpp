@@ -6,6 +6,7 @@
 #include "engine/readers/JpegCodec.h"
 #include "engine/readers/PcxReader.h"
 #include "engine/readers/PngReader.h"
+#include "engine/readers/TiffReader.h"
 
 namespace dropshrink {
 namespace {
@@ -48,12 +49,14 @@ ConversionResult ReadImageFile(const char* path, RasterImage& target) {
   BmpReader bmp;
   PcxReader pcx;
   PngReader png;
+  TiffReader tiff;
   if (!FileExists(path)) return kSourceMissing;
 
   // The first reader whose Open accepts the file owns it: a failed Read ends
   // the chain, even if a later reader could have read the file.
   Attempt attempt = TryReader(jpeg, path, target);
   if (attempt == Attempt::Refused) attempt = TryReader(bmp, path, target);
+  if (attempt == Attempt::Refused) attempt = TryReader(tiff, path, target);
   if (attempt == Attempt::Refused) attempt = TryReader(png, path, target);
   if (attempt == Attempt::Refused) attempt = TryReader(pcx, path, target);
   return attempt == Attempt::Decoded ? kSucceeded : kSourceUnreadable;

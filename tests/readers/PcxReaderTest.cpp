@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ConversionCommand.h"
+#include "tests/support/Colours.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
@@ -17,13 +18,6 @@ using testing::WriteBytes;
 using Bytes = std::vector<unsigned char>;
 
 const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/pcx/";
-
-// The picture as red, green, blue rows, whatever depth the reader made.
-std::vector<std::uint8_t> ColoursOf(const RasterImage& image) {
-  RasterImage colour;
-  if (!image.ConvertTo(colour, 24, 0)) return {};
-  return {colour.Pixels(), colour.Pixels() + colour.PixelBytes()};
-}
 
 struct Decoding {
   int opened = 0;
@@ -55,7 +49,7 @@ TEST(PcxReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
     const testing::Netpbm expected = testing::ReadNetpbm(kFixtures + c.name + ".ppm");
     EXPECT_EQ(image.Width(), expected.width) << c.name;
     EXPECT_EQ(image.Height(), expected.height) << c.name;
-    EXPECT_EQ(ColoursOf(image), expected.pixels) << c.name;
+    EXPECT_EQ(testing::RgbOf(image), expected.pixels) << c.name;
   }
   EXPECT_TRUE(dir.Files().empty());
 }

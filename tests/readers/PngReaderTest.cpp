@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/ConversionCommand.h"
+#include "tests/support/Colours.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
@@ -20,20 +21,6 @@ using testing::WriteBytes;
 using Samples = std::vector<std::uint8_t>;
 
 const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/png/";
-
-// Red, green, blue of every pixel, whatever depth the picture has.
-Samples ColoursOf(const RasterImage& image) {
-  RasterImage colour;
-  if (!image.ConvertTo(colour, 24, 0)) return {};
-  return {colour.Pixels(), colour.Pixels() + colour.PixelBytes()};
-}
-
-Samples ColoursOf(const testing::Netpbm& picture) {
-  if (picture.channels == 3) return picture.pixels;
-  Samples rgb;
-  for (std::uint8_t grey : picture.pixels) rgb.insert(rgb.end(), {grey, grey, grey});
-  return rgb;
-}
 
 struct Decoding {
   int opened = 0;
@@ -71,7 +58,7 @@ TEST_P(PngFixtureTest, DecodesToTheEncodersOwnReadersColours) {
   const testing::Netpbm expected = testing::ReadNetpbm(kFixtures + f.name + ".pnm");
   EXPECT_EQ(image.Width(), expected.width);
   EXPECT_EQ(image.Height(), expected.height);
-  EXPECT_EQ(ColoursOf(image), ColoursOf(expected));
+  EXPECT_EQ(testing::RgbOf(image), testing::RgbOf(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
