@@ -84,9 +84,11 @@ bool PcxReader::DecodeRows(MappedStore& data, ByteBuffer& line) {
   const bool paletted = bitsPerPixel_ == 8;
   const std::int64_t dataBytes = fileLength - kHeaderBytes - (paletted ? kPaletteBytes : 0);
   const std::int64_t lineBytes = static_cast<std::int64_t>(Planes()) * BytesPerLine();
-  // Two bytes decode to at most 63 and no run crosses a line: data shorter
-  // than that for every line cannot hold the picture, so nothing is made for it.
-  const std::int64_t fewestBytes = static_cast<std::int64_t>(height_) * 2 * ((lineBytes + 62) / 63);
+  // A run of two bytes gives at most 63, a literal byte one, and no run crosses
+  // a line: a line needs at least ceil(2L / 63) bytes (a line of 64 takes a run
+  // and a literal, 3). Data shorter than that for every line cannot hold the
+  // picture, so nothing is made for it.
+  const std::int64_t fewestBytes = static_cast<std::int64_t>(height_) * ((2 * lineBytes + 62) / 63);
   if (dataBytes < 1 || lineBytes < 1 || dataBytes < fewestBytes || image_ == nullptr ||
       !data.Allocate(static_cast<std::uint32_t>(dataBytes), kTempPrefix, nullptr) ||
       !image_->Create(width_, height_, bitsPerPixel_, paletted ? 256 : 0) ||

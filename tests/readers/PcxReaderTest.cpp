@@ -114,6 +114,13 @@ TEST(PcxReaderTest, ScanLinesRunsAndPalette) {
       {"bytes per line shorter than the width leave the rest black",
        Pcx(8, 1, 2, 1, 2, {1, 2, 4, 5}),
        {1, 2, 0, 4, 5, 0}},
+      {"a line of 64 equal bytes in three: a full run and one literal",
+       Pcx(8, 1, 63, 1, 64, {0xFF, 7, 7, 0xFF, 8, 8}),
+       [] {
+         std::vector<std::uint8_t> rows(64, 7);
+         rows.resize(128, 8);
+         return rows;
+       }()},
       {"Xmin and Ymin are subtracted",
        Pcx(8, 1, 12, 21, 4, {1, 2, 3, 9, 4, 5, 6, 9}, true, 10, 20),
        {1, 2, 3, 4, 5, 6}},
