@@ -4,6 +4,7 @@
 #include "engine/ReaderContract.h"
 #include "engine/readers/BmpReader.h"
 #include "engine/readers/JpegCodec.h"
+#include "engine/readers/PcdReader.h"
 #include "engine/readers/PcxReader.h"
 #include "engine/readers/PngReader.h"
 #include "engine/readers/TiffReader.h"
@@ -12,6 +13,9 @@ namespace dropshrink {
 namespace {
 
 enum class Attempt { Refused, Decoded, Failed };
+
+// The 768 × 512 base image of a Photo CD file.
+constexpr int kPhotoCdResolution = 2;
 
 template <ImageReader Reader, class... OpenArguments>
 Attempt TryReader(Reader& reader, const char* path, RasterImage& target,
@@ -47,9 +51,10 @@ const char* ConversionResultName(std::int32_t result) {
 ConversionResult ReadImageFile(const char* path, RasterImage& target) {
   JpegCodec jpeg;
   BmpReader bmp;
-  PcxReader pcx;
-  PngReader png;
   TiffReader tiff;
+  PngReader png;
+  PcxReader pcx;
+  PcdReader pcd;
   if (!FileExists(path)) return kSourceMissing;
 
   // The first reader whose Open accepts the file owns it: a failed Read ends
@@ -59,6 +64,7 @@ ConversionResult ReadImageFile(const char* path, RasterImage& target) {
   if (attempt == Attempt::Refused) attempt = TryReader(tiff, path, target);
   if (attempt == Attempt::Refused) attempt = TryReader(png, path, target);
   if (attempt == Attempt::Refused) attempt = TryReader(pcx, path, target);
+  if (attempt == Attempt::Refused) attempt = TryReader(pcd, path, target, kPhotoCdResolution);
   return attempt == Attempt::Decoded ? kSucceeded : kSourceUnreadable;
 }
 

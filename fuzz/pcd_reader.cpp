@@ -1,0 +1,13 @@
+// Run: fuzz/run.sh fuzz_pcd_reader
+#include "engine/readers/PcdReader.h"
+#include "fuzz/FuzzInput.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const char* path = WriteFuzzInput(data, size);
+  if (path == nullptr || size == 0) return 0;
+  dropshrink::RasterImage image;
+  dropshrink::PcdReader reader;
+  // The first byte picks the resolution, so all three base images are fuzzed.
+  if (reader.Open(path, image, data[0] % 4, nullptr) == 1) reader.Read();
+  return 0;
+}

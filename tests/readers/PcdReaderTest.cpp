@@ -1,0 +1,176 @@
+#include "engine/readers/PcdReader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/ConversionCommand.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedTempDir.h"
+
+namespace dropshrink {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScopedTempDir;
+using testing::WriteBytes;
+using Bytes = std::vector<unsigned char>;
+using Rgb = std::array<std::uint8_t, 3>;
+
+TEST(PhotoYccToRgbTest, FollowsTheConversionFormulas) {
+  struct Case {
+    std::uint8_t y, c1, c2;
+    Rgb rgb;
+  };
+  const Case cases[] = {
+      {0, 156, 137, {0, 0, 0}},         {100, 156, 137, {141, 141, 141}},
+      {180, 156, 137, {253, 253, 253}}, {181, 156, 137, {255, 255, 255}},
+      {255, 156, 137, {255, 255, 255}}, {128, 156, 255, {255, 101, 180}},
+      {128, 0, 137, {180, 242, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PhotoYccToRgb(c.y, c.c1, c.c2), c.rgb)
+        << int(c.y) << " " << int(c.c1) << " " << int(c.c2);
+  }
+}
+
+constexpr std::size_t kBase2Offset = 0x30000;
+constexpr std::size_t kBase2End = kBase2Offset + 768 * 512 * 3 / 2;
+
+// A Photo CD file just long enough for its 768 × 512 image, with the signature,
+// whose every row pair has luma row 2k of value k, luma row 2k + 1 of value
+// 200 - k, and chroma bytes that count up across the row.
+Bytes PhotoCd(std::size_t length = kBase2End, bool signature = true) {
+  Bytes b(length, 0);
+  if (signature) std::memcpy(b.data() + 0x800, "PCD_IPI", 7);
+  for (std::size_t k = 0; k < 256 && kBase2Offset + (k + 1) * 768 * 3 <= length; ++k) {
+    unsigned char* pair = b.data() + kBase2Offset + k * 768 * 3;
+    std::fill_n(pair, 768, static_cast<unsigned char>(k % 181));
+    std::fill_n(pair + 768, 768, static_cast<unsigned char>(200 - k % 181));
+    for (int i = 0; i < 768; ++i) pair[1536 + i] = static_cast<unsigned char>(i * 7);
+  }
+  return b;
+}
+
+Rgb PixelAt(const RasterImage& image, int x, int y) {
+  const std::uint8_t* p = image.Row(y) + 3 * x;
+  return {p[0], p[1], p[2]};
+}
+
+TEST(PcdReaderTest, RowPairsShareTheirChromaTwoByTwo) {
+  ScopedTempDir dir;
+  WriteBytes(dir.File("x.pcd"), PhotoCd());
+  RasterImage image;
+  PcdReader reader;
+  ASSERT_EQ(reader.Open(dir.File("x.pcd").c_str(), image, 2, nullptr), 1);
+  EXPECT_EQ(reader.Kind(), kKindPhotoCd768x512);
+  ASSERT_EQ(reader.Read(), 1);
+  ASSERT_EQ(image.Width(), 768);
+  ASSERT_EQ(image.Height(), 512);
+  for (int y : {0, 1, 2, 3, 300, 511}) {
+    for (int x : {0, 1, 2, 5, 383, 384, 767}) {
+      const int k = y / 2;
+      const auto luma = static_cast<std::uint8_t>(y % 2 == 0 ? k % 181 : 200 - k % 181);
+      const auto c1 = static_cast<std::uint8_t>((x / 2) * 7);
+      const auto c2 = static_cast<std::uint8_t>((384 + x / 2) * 7);
+      EXPECT_EQ(PixelAt(image, x, y), PhotoYccToRgb(luma, c1, c2)) << x << "," << y;
+    }
+  }
+  image.Release();
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.pcd"});
+}
+
+TEST(PcdReaderTest, AFileFromAnotherEncoderKeepsItsLayout) {
+  // A Photo CD image pack written by ImageMagick, the sample the demo converts.
+  const std::string path = std::string(DROPSHRINK_SAMPLES) + "/colour-photocd.pcd";
+  ScopedTempDir dir;
+  const Bytes file = ReadBytes(path);
+  RasterImage image;
+  PcdReader reader;
+  ASSERT_EQ(reader.Open(path.c_str(), image, 2, nullptr), 1);
+  ASSERT_EQ(reader.Read(), 1);
+  for (int y : {0, 1, 255, 510, 511}) {
+    const unsigned char* pair = file.data() + kBase2Offset + (y / 2) * 768 * 3;
+    for (int x : {0, 1, 400, 767}) {
+      EXPECT_EQ(PixelAt(image, x, y), PhotoYccToRgb(pair[(y % 2) * 768 + x], pair[1536 + x / 2],
+                                                    pair[1536 + 384 + x / 2]))
+          << x << "," << y;
+    }
+  }
+}
+
+TEST(PcdReaderTest, SmallerBaseImagesAndProgressPerRowPair) {
+  ScopedTempDir dir;
+  WriteBytes(dir.File("x.pcd"), PhotoCd());
+  struct Case {
+    int resolution;
+    ImageKind kind;
+    int width, height;
+  };
+  for (const Case& c :
+       {Case{0, kKindPhotoCd192x128, 192, 128}, Case{1, kKindPhotoCd384x256, 384, 256}}) {
+    static std::vector<int> rows;
+    rows.clear();
+    RasterImage image;
+    PcdReader reader;
+    ASSERT_EQ(reader.Open(dir.File("x.pcd").c_str(), image, c.resolution,
+                          [](int, int, int row, int) { rows.push_back(row); }),
+              1);
+    EXPECT_EQ(reader.Kind(), c.kind);
+    ASSERT_EQ(reader.Read(), 1);
+    EXPECT_EQ(image.Width(), c.width);
+    EXPECT_EQ(image.Height(), c.height);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(c.height / 2 + 1));
+    EXPECT_EQ(rows[1], 2);
+    EXPECT_EQ(rows.back(), c.height - 1);
+  }
+}
+
+TEST(PcdReaderTest, OnlyPhotoCdFilesLongEnoughAreAccepted) {
+  ScopedTempDir dir;
+  Bytes bigBmp(2 * 1024 * 1024, 0);
+  bigBmp[0] = 'B';
+  bigBmp[1] = 'M';
+  struct Case {
+    const char* what;
+    Bytes file;
+    int resolution;
+    int opened;
+  };
+  const Case cases[] = {
+      {"exactly long enough", PhotoCd(), 2, 1},
+      {"one byte short", PhotoCd(kBase2End - 1), 2, 0},
+      {"short for 768 x 512, long enough for 384 x 256", PhotoCd(kBase2End - 1), 1, 1},
+      {"no signature", PhotoCd(kBase2End + 1024 * 1024, false), 2, 0},
+      {"resolution 3", PhotoCd(), 3, 0},
+      {"resolution 258 is 2 in its low byte", PhotoCd(), 258, 1},
+      {"a 2 MiB file of another kind", bigBmp, 2, 0},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(dir.File("x.pcd"), c.file);
+    RasterImage image;
+    PcdReader reader;
+    EXPECT_EQ(reader.Open(dir.File("x.pcd").c_str(), image, c.resolution, nullptr), c.opened)
+        << c.what;
+  }
+}
+
+TEST(PcdReaderTest, LargeFilesNoOtherReaderTakesAreUnreadableNotNoise) {
+  ScopedTempDir dir;
+  Bytes text;
+  while (text.size() < 2 * 1024 * 1024) {
+    for (char ch : std::string("not a picture at all\n"))
+      text.push_back(static_cast<unsigned char>(ch));
+  }
+  WriteBytes(dir.File("notes.txt"), text);
+  EXPECT_EQ(ConvertToJpeg(dir.File("notes.txt").c_str(), dir.File("o.jpg").c_str(), 0, 75, 1, 0),
+            kSourceUnreadable);
+  WriteBytes(dir.File("x.pcd"), PhotoCd());
+  EXPECT_EQ(ConvertToJpeg(dir.File("x.pcd").c_str(), dir.File("o.jpg").c_str(), 0, 75, 1, 0),
+            kSucceeded);
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"notes.txt", "o.jpg", "x.pcd"}));
+}
+
+}  // namespace
+}  // namespace dropshrink
