@@ -103,6 +103,22 @@ TEST(ConvertToJpegTest, StoreThatCannotBeMadeMeansUnreadable) {
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"big.jpg"});
 }
 
+TEST(ConvertToJpegTest, EverySampleFormatConvertsInColourAndInGrey) {
+  ScopedTempDir dir;
+  const std::string samples = DROPSHRINK_SAMPLES;
+  for (const char* name : {"colour-jpeg.jpg", "grey-jpeg.jpg", "colour-bmp.bmp", "colour-tiff.tiff",
+                           "palette-png.png", "colour-pcx.pcx", "colour-photocd.pcd"}) {
+    const std::string source = samples + "/" + name;
+    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("c.jpg").c_str(), 0, 75, 1, 0), kSucceeded)
+        << name;
+    EXPECT_EQ(ComponentsOf(dir.File("c.jpg")), 3) << name;
+    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("g.jpg").c_str(), 1, 75, 1, 0), kSucceeded)
+        << name;
+    EXPECT_EQ(ComponentsOf(dir.File("g.jpg")), 1) << name;
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"c.jpg", "g.jpg"})) << name;
+  }
+}
+
 TEST(ReadImageFileTest, FillsTheTargetOrReportsWhy) {
   ScopedTempDir dir;
   WriteJpeg(dir.File("a.jpg"), 24, 5, 3);
