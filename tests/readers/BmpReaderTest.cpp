@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ConversionCommand.h"
+#include "tests/support/ExpectedJpeg.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
@@ -59,7 +60,16 @@ TEST(BmpReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
     EXPECT_EQ(image.Height(), expected.height) << c.name;
     EXPECT_EQ(image.BitsPerPixel(), 24) << c.name;
     EXPECT_EQ(PixelsOf(image), expected.pixels) << c.name;
+
+    // Through the whole chain to the JPEG of exactly those pixels.
+    const std::string source = kFixtures + c.name + ".bmp";
+    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("out.jpg").c_str(), 0, 75, 1, 0), kSucceeded)
+        << c.name;
+    EXPECT_EQ(ReadBytes(dir.File("out.jpg")),
+              testing::ExpectedJpeg(expected, dir.File("expected.jpg")))
+        << c.name;
   }
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "out.jpg"}));
 }
 
 TEST(BmpReaderTest, OtherDepthsAndRunLengthBitmapsAreRefused) {

@@ -6,6 +6,7 @@
 
 #include "engine/ConversionCommand.h"
 #include "tests/support/Colours.h"
+#include "tests/support/ExpectedJpeg.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
@@ -50,8 +51,16 @@ TEST(PcxReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
     EXPECT_EQ(image.Width(), expected.width) << c.name;
     EXPECT_EQ(image.Height(), expected.height) << c.name;
     EXPECT_EQ(testing::RgbOf(image), expected.pixels) << c.name;
+
+    // Through the whole chain to the JPEG of exactly those pixels.
+    const std::string source = kFixtures + c.name + ".pcx";
+    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("out.jpg").c_str(), 0, 75, 1, 0), kSucceeded)
+        << c.name;
+    EXPECT_EQ(testing::ReadBytes(dir.File("out.jpg")),
+              testing::ExpectedJpeg(expected, dir.File("expected.jpg")))
+        << c.name;
   }
-  EXPECT_TRUE(dir.Files().empty());
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "out.jpg"}));
 }
 
 // A PCX file: the header with the given fields, then the data, then for 8 bits
