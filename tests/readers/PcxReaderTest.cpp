@@ -169,6 +169,7 @@ TEST(PcxReaderTest, OpenRefusesWhatItCannotDecodeSafely) {
       {"four planes of 1 bit", Pcx(1, 4, 3, 1, 2, {})},
       {"24 bits in one plane", Pcx(24, 1, 3, 1, 12, {})},
       {"a scan line longer than the line buffer", Pcx(8, 3, 1, 1, 5, {})},
+      {"planes shorter than the width", Pcx(8, 3, 3, 1, 2, {})},
       {"header cut short", Bytes(100, 0x0A)},
   };
   for (const Case& c : cases) {
