@@ -1,6 +1,7 @@
 #include "engine/readers/PcdReader.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstring>
 #include <vector>
@@ -12,7 +13,6 @@
 namespace dropshrink {
 namespace {
 
-using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
 using Bytes = std::vector<unsigned char>;
@@ -81,23 +81,51 @@ TEST(PcdReaderTest, RowPairsShareTheirChromaTwoByTwo) {
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.pcd"});
 }
 
-TEST(PcdReaderTest, AFileFromAnotherEncoderKeepsItsLayout) {
-  // A Photo CD image pack written by ImageMagick, the sample the demo converts.
-  const std::string path = std::string(DROPSHRINK_SAMPLES) + "/colour-photocd.pcd";
+// Luma, C1 and C2 of every pixel, as a PNG's red, green and blue.
+struct Ycc {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> samples;
+};
+
+Ycc ReadYcc(const std::string& path) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&png, path.c_str()) == 0) return {};
+  png.format = PNG_FORMAT_RGB;
+  std::vector<std::uint8_t> samples(PNG_IMAGE_SIZE(png));
+  if (png_image_finish_read(&png, nullptr, samples.data(), 0, nullptr) == 0) return {};
+  return {static_cast<int>(png.width), static_cast<int>(png.height), std::move(samples)};
+}
+
+TEST(PcdReaderTest, EachBaseImageOfAnotherEncodersFileAsItsOwnReaderLaysItOut) {
+  // ImageMagick's reader gives a 2 × 2 block's own chroma at its top-left
+  // pixel only, so every pixel is checked with its block's chroma from there.
+  const std::string fixtures = std::string(DROPSHRINK_FIXTURES) + "/pcd/";
   ScopedTempDir dir;
-  const Bytes file = ReadBytes(path);
-  RasterImage image;
-  PcdReader reader;
-  ASSERT_EQ(reader.Open(path.c_str(), image, 2, nullptr), 1);
-  ASSERT_EQ(reader.Read(), 1);
-  for (int y : {0, 1, 255, 510, 511}) {
-    const unsigned char* pair = file.data() + kBase2Offset + (y / 2) * 768 * 3;
-    for (int x : {0, 1, 400, 767}) {
-      EXPECT_EQ(PixelAt(image, x, y), PhotoYccToRgb(pair[(y % 2) * 768 + x], pair[1536 + x / 2],
-                                                    pair[1536 + 384 + x / 2]))
-          << x << "," << y;
+  struct Case {
+    int resolution;
+    const char* size;
+  };
+  for (const Case& c : {Case{0, "192x128"}, Case{1, "384x256"}, Case{2, "768x512"}}) {
+    const Ycc ycc = ReadYcc(fixtures + "bands-ycc-" + c.size + ".png");
+    RasterImage image;
+    PcdReader reader;
+    ASSERT_EQ(reader.Open((fixtures + "bands.pcd").c_str(), image, c.resolution, nullptr), 1);
+    ASSERT_EQ(reader.Read(), 1);
+    ASSERT_EQ(image.Width(), ycc.width) << c.size;
+    ASSERT_EQ(image.Height(), ycc.height) << c.size;
+    int wrong = 0;
+    for (int y = 0; y < ycc.height; ++y) {
+      for (int x = 0; x < ycc.width; ++x) {
+        const std::uint8_t* own = &ycc.samples[3 * (y * ycc.width + x)];
+        const std::uint8_t* block = &ycc.samples[3 * ((y & ~1) * ycc.width + (x & ~1))];
+        if (PixelAt(image, x, y) != PhotoYccToRgb(own[0], block[1], block[2])) ++wrong;
+      }
     }
+    EXPECT_EQ(wrong, 0) << c.size;
   }
+  EXPECT_TRUE(dir.Files().empty());
 }
 
 TEST(PcdReaderTest, SmallerBaseImagesAndProgressPerRowPair) {
