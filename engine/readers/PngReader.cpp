@@ -7,6 +7,7 @@ namespace {
 
 constexpr double kScreenGamma = 2.2;
 constexpr double kSrgbFileGamma = 0.45455;
+constexpr png_byte kGammaChunks[] = "gAMA\0sRGB";
 
 [[noreturn]] void JumpBack(png_structp png, png_const_charp) {
   png_longjmp(png, 1);
@@ -68,6 +69,11 @@ int PngReader::ReadHeader() {
   if (info_ == nullptr) return 0;
   if (setjmp(png_jmpbuf(png_)) != 0) return 0;
   readingActive_ = 1;
+  // Only the gamma chunks matter beside the image's own. libpng passes over
+  // every other ancillary chunk without storing it, so a text or profile chunk
+  // cannot make it allocate what its length field claims.
+  png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_AS_DEFAULT, kGammaChunks, 2);
   png_set_read_fn(png_, file_, ReadFromFile);
   png_read_info(png_, info_);
   int depth = 0;

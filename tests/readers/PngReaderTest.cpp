@@ -1,6 +1,7 @@
 #include "engine/readers/PngReader.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,21 @@ Decoding Decode(const std::string& path, RasterImage& target) {
   d.kind = reader.Kind();
   if (d.opened == 1) d.read = reader.Read();
   return d;
+}
+
+// Offset of the first chunk of this type, or the file's size when there is none.
+std::size_t ChunkAt(const std::vector<unsigned char>& png, const std::string& type) {
+  std::size_t at = 8;
+  while (at + 8 <= png.size() && std::string(png.begin() + at + 4, png.begin() + at + 8) != type) {
+    at += 12 + (std::size_t{png[at]} << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]);
+  }
+  return std::min(at, png.size());
+}
+
+long PeakResidentKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
 }
 
 struct Fixture {
@@ -121,11 +137,7 @@ TEST(PngReaderTest, RefusedFilesAndDamagedData) {
   }
 
   // Cut inside the image data: the header reads, the rows do not.
-  std::size_t idat = 8;
-  while (idat + 8 < png.size() &&
-         std::string(png.begin() + idat + 4, png.begin() + idat + 8) != "IDAT") {
-    idat += 12 + (png[idat] << 24 | png[idat + 1] << 16 | png[idat + 2] << 8 | png[idat + 3]);
-  }
+  const std::size_t idat = ChunkAt(png, "IDAT");
   WriteBytes(dir.File("cut.png"), {png.begin(), png.begin() + idat + 20});
   RasterImage image;
   const Decoding d = Decode(dir.File("cut.png"), image);
@@ -136,6 +148,22 @@ TEST(PngReaderTest, RefusedFilesAndDamagedData) {
             kSourceUnreadable);
   EXPECT_EQ(dir.Files(),
             (std::vector<std::string>{"cut.png", "not-png.png", "signature-only.png"}));
+}
+
+TEST(PngReaderTest, AChunkLengthClaimingGigabytesIsNotAllocated) {
+  ScopedTempDir dir;
+  std::vector<unsigned char> png = ReadBytes(kFixtures + "rgb8.png");
+  // A text chunk after the image data whose length field says 1.4 GB, and then
+  // the file ends.
+  png.resize(ChunkAt(png, "IEND"));
+  png.insert(png.end(), {0x55, 0x00, 0x00, 0x25, 't', 'E', 'X', 't', 'd', 'a', 't', 'e'});
+  WriteBytes(dir.File("long-text.png"), png);
+  const long before = PeakResidentKilobytes();
+  RasterImage image;
+  const Decoding d = Decode(dir.File("long-text.png"), image);
+  EXPECT_EQ(d.opened, 1);
+  EXPECT_EQ(d.read, 0);
+  EXPECT_LT(PeakResidentKilobytes() - before, 256 * 1024);
 }
 
 }  // namespace
