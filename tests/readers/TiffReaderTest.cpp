@@ -124,6 +124,13 @@ TEST(TiffReaderTest, TopRowFirstAndOneRowPictures) {
   EXPECT_EQ(std::vector<std::uint8_t>(image.Pixels(), image.Pixels() + 18),
             (std::vector<std::uint8_t>{1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5, 6, 6, 6}));
 
+  // Orientation 4 stores the bottom row first; libtiff's raster allows for it.
+  WriteBytes(dir.File("bottom-up.tiff"), GreyTiff(2, 3, {1, 2, 3, 4, 5, 6}, {{274, 4}}));
+  RasterImage bottomUp;
+  ASSERT_EQ(Decode(dir.File("bottom-up.tiff"), bottomUp).read, 1);
+  EXPECT_EQ(std::vector<std::uint8_t>(bottomUp.Pixels(), bottomUp.Pixels() + 18),
+            (std::vector<std::uint8_t>{5, 5, 5, 6, 6, 6, 3, 3, 3, 4, 4, 4, 1, 1, 1, 2, 2, 2}));
+
   WriteBytes(dir.File("row.tiff"), GreyTiff(3, 1, {7, 8, 9}));
   RasterImage row;
   ASSERT_EQ(Decode(dir.File("row.tiff"), row).read, 1);
