@@ -50,8 +50,13 @@ int TiffReader::Open(const char* path, RasterImage& target, ProgressCallback pro
   TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height);
   // The RGBA raster must fit in one store, and the picture in a RasterImage.
+  // libtiff decodes one strip or tile at a time into a buffer it allocates,
+  // sized by the samples per pixel the file claims: that buffer too must fit
+  // in 32 bits.
+  const std::uint64_t chunkBytes =
+      TIFFIsTiled(tiff_) ? TIFFTileSize64(tiff_) : TIFFStripSize64(tiff_);
   if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX ||
-      !CheckedPixelBytes(width, height, 4)) {
+      !CheckedPixelBytes(width, height, 4) || chunkBytes > UINT32_MAX) {
     Close();
     return 0;
   }

@@ -150,6 +150,7 @@ TEST(TiffReaderTest, OpenRefusesMissingZeroAndOversizedGeometry) {
       {"width 0", GreyTiff(0, 2, {1, 2, 3, 4})},
       {"length 0", GreyTiff(2, 0, {1, 2, 3, 4})},
       {"raster past 32 bits", GreyTiff(65536, 16384, {1, 2, 3, 4})},
+      {"strip past 32 bits", GreyTiff(65507, 17, {1, 2, 3, 4}, {{259, 32773}, {277, 63489}})},
       {"not a TIFF", {'I', 'I', 43, 0, 8, 0, 0, 0}},
       {"empty", {}},
   };
