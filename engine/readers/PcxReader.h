@@ -27,6 +27,8 @@ class PcxReader {
   int Close();
   void Reset();
 
+  // Always kKindNone: PCX has no variants worth telling apart.
+  ImageKind Kind() const { return kind_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
 

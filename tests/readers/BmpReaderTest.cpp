@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ConversionCommand.h"
+#include "tests/support/Decode.h"
 #include "tests/support/ExpectedJpeg.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
@@ -24,20 +25,8 @@ std::vector<std::uint8_t> PixelsOf(const RasterImage& image) {
   return {image.Pixels(), image.Pixels() + image.PixelBytes()};
 }
 
-struct Decoding {
-  int opened = 0;
-  int read = 0;
-  ImageKind kind = kKindNone;
-};
-
-Decoding Decode(const std::string& path, RasterImage& target) {
-  BmpReader reader;
-  Decoding d;
-  d.opened = reader.Open(path.c_str(), target, nullptr);
-  d.kind = reader.Kind();
-  if (d.opened == 1) d.read = reader.Read();
-  return d;
-}
+using testing::Decoding;
+constexpr auto Decode = &testing::DecodeWith<BmpReader>;
 
 TEST(BmpReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
   ScopedTempDir dir;

@@ -9,6 +9,7 @@
 
 #include "engine/ConversionCommand.h"
 #include "tests/support/Colours.h"
+#include "tests/support/Decode.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
@@ -23,20 +24,8 @@ using Samples = std::vector<std::uint8_t>;
 
 const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/png/";
 
-struct Decoding {
-  int opened = 0;
-  int read = 0;
-  ImageKind kind = kKindNone;
-};
-
-Decoding Decode(const std::string& path, RasterImage& target) {
-  PngReader reader;
-  Decoding d;
-  d.opened = reader.Open(path.c_str(), target, nullptr);
-  d.kind = reader.Kind();
-  if (d.opened == 1) d.read = reader.Read();
-  return d;
-}
+using testing::Decoding;
+constexpr auto Decode = &testing::DecodeWith<PngReader>;
 
 // Offset of the first chunk of this type, or the file's size when there is none.
 std::size_t ChunkAt(const std::vector<unsigned char>& png, const std::string& type) {

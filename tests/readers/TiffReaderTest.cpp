@@ -8,6 +8,7 @@
 
 #include "engine/ConversionCommand.h"
 #include "tests/support/Colours.h"
+#include "tests/support/Decode.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
@@ -21,18 +22,8 @@ using Bytes = std::vector<unsigned char>;
 
 const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/tiff/";
 
-struct Decoding {
-  int opened = 0;
-  int read = 0;
-};
-
-Decoding Decode(const std::string& path, RasterImage& target) {
-  TiffReader reader;
-  Decoding d;
-  d.opened = reader.Open(path.c_str(), target, nullptr);
-  if (d.opened == 1) d.read = reader.Read();
-  return d;
-}
+using testing::Decoding;
+constexpr auto Decode = &testing::DecodeWith<TiffReader>;
 
 class TiffFixtureTest : public ::testing::TestWithParam<const char*> {};
 
