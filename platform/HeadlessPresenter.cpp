@@ -1,14 +1,8 @@
 #include "platform/HeadlessPresenter.h"
 
+#include "platform/MessagePoint.h"
+
 namespace platform {
-namespace {
-
-LParam PackPoint(Point point) {
-  return static_cast<LParam>((static_cast<std::uint32_t>(point.y) & 0xFFFF) << 16 |
-                             (static_cast<std::uint32_t>(point.x) & 0xFFFF));
-}
-
-}  // namespace
 
 void HeadlessPresenter::Present(WindowHandle window, const Picture& picture) {
   pictures_.insert_or_assign(window, picture);
@@ -31,9 +25,33 @@ const Picture* HeadlessPresenter::LastPicture(WindowHandle window) const {
   return found == pictures_.end() ? nullptr : &found->second;
 }
 
+void HeadlessPresenter::RunUntil(const std::function<bool()>& done) {
+  while (!done()) {
+    if (script_.empty()) {
+      ++abandonedLoops_;
+      return;
+    }
+    const std::function<void()> step = std::move(script_.front());
+    script_.pop_front();
+    step();
+  }
+}
+
 void HeadlessPresenter::Click(WindowHandle window, Point point) {
+  Press(window, point);
+  Release(window, point);
+}
+
+void HeadlessPresenter::Press(WindowHandle window, Point point) {
   SendMessage(window, kMessageLeftButtonDown, 0, PackPoint(point));
+}
+
+void HeadlessPresenter::Release(WindowHandle window, Point point) {
   SendMessage(window, kMessageLeftButtonUp, 0, PackPoint(point));
+}
+
+void HeadlessPresenter::Drop(WindowHandle window, std::string text) {
+  SendMessage(window, kMessageFilesDropped, 0, reinterpret_cast<LParam>(&text));
 }
 
 }  // namespace platform

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/Picture.h"
+#include "platform/ServiceBinding.h"
 #include "platform/WindowTable.h"
 
 namespace platform {
@@ -18,21 +21,19 @@ class Presenter {
   virtual void WindowDestroyed(WindowHandle window) = 0;
   // The user pressed on the window's caption: from here the pointer moves the window.
   virtual void BeginSystemMove(WindowHandle window) = 0;
+  // Runs the windowing system's events (the user's input among them) until done() holds, looking
+  // again after every event. Calls nest: a modal window runs one inside the main loop.
+  virtual void RunUntil(const std::function<bool()>& done) = 0;
+  // Lets the windowing system's own housekeeping through (repaint, the desktop's liveness
+  // ping) during long work, taking no user input and no drop.
+  virtual void LetHousekeepingThrough() = 0;
 };
+
+using PresenterBinding = ServiceBinding<Presenter>;
 
 // The presenter the table talks to, or none.
-Presenter* CurrentPresenter();
-
-// Puts a presenter in charge for its own lifetime and gives the previous one back afterwards.
-class PresenterBinding {
- public:
-  explicit PresenterBinding(Presenter& presenter);
-  ~PresenterBinding();
-  PresenterBinding(const PresenterBinding&) = delete;
-  PresenterBinding& operator=(const PresenterBinding&) = delete;
-
- private:
-  Presenter* previous_;
-};
+inline Presenter* CurrentPresenter() {
+  return PresenterBinding::Current();
+}
 
 }  // namespace platform

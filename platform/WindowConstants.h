@@ -11,6 +11,9 @@ inline constexpr Message kMessageStyleChanged = 2;
 inline constexpr Message kMessageNonClientLeftButtonDown = 3;
 inline constexpr Message kMessageLeftButtonDown = 4;
 inline constexpr Message kMessageLeftButtonUp = 5;
+// Local files were dropped on the window: lParam points to the got-file text (a std::string),
+// valid for the call.
+inline constexpr Message kMessageFilesDropped = 6;
 // The first number free for a program's own messages.
 inline constexpr Message kMessageUser = 0x1000;
 
@@ -33,6 +36,8 @@ inline constexpr std::uint32_t kExStyleTransparent = 1u << 1;
 inline constexpr std::uint32_t kExStyleToolWindow = 1u << 2;
 inline constexpr std::uint32_t kExStyleAppWindow = 1u << 3;
 inline constexpr std::uint32_t kExStyleLayered = 1u << 4;
+// The window takes dropped files.
+inline constexpr std::uint32_t kExStyleAcceptFiles = 1u << 5;
 
 // Class styles: repaint the whole window when its width or height changes.
 inline constexpr std::uint32_t kClassRedrawOnHeightChange = 1u << 0;

@@ -23,6 +23,7 @@ struct WindowRecord {
   std::map<std::string, PropertyValue, std::less<>> properties;
   std::optional<Rect> updateRect;
   WindowProcedure procedure = nullptr;
+  bool topmost = false;
   bool destroying = false;
 };
 
@@ -109,6 +110,7 @@ WindowHandle CreateWindow(const WindowCreation& creation) {
   record.rect.right = std::max(record.rect.right, record.rect.left);
   record.rect.bottom = std::max(record.rect.bottom, record.rect.top);
   record.parent = creation.parent;
+  record.topmost = (creation.exStyle & kExStyleTopmost) != 0;
   record.procedure = windowClass->procedure;
   const WindowHandle window = TheTable().windows.Add(std::move(record));
   if (WindowRecord* parent = Find(creation.parent)) parent->children.push_back(window);
@@ -235,6 +237,28 @@ bool SetWindowPosition(WindowHandle window, int left, int top, int width, int he
   if ((flags & kPositionNoRedraw) == 0) InvalidateRect(window, std::nullopt, true);
   TellPresenterChanged(window);
   return true;
+}
+
+bool SetWindowTopmost(WindowHandle window, bool topmost) {
+  WindowRecord* record = Find(window);
+  if (record == nullptr) return false;
+  record->topmost = topmost;
+  TellPresenterChanged(window);
+  return true;
+}
+
+bool IsWindowTopmost(WindowHandle window) {
+  const WindowRecord* record = Find(window);
+  return record != nullptr && record->topmost;
+}
+
+std::vector<WindowHandle> TopLevelWindows() {
+  std::vector<WindowHandle> windows;
+  TheTable().windows.ForEach([&](WindowHandle window, const WindowRecord& record) {
+    if (record.parent == 0) windows.push_back(window);
+  });
+  std::ranges::sort(windows);
+  return windows;
 }
 
 bool InvalidateRect(WindowHandle window, std::optional<Rect> area, [[maybe_unused]] bool erase) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Geometry.h"
 #include "platform/WindowConstants.h"
@@ -83,6 +84,14 @@ enum PositionFlags : std::uint32_t {
 // Position and size as CreateWindow takes them; z-order stays. Negative sizes become 0.
 bool SetWindowPosition(WindowHandle window, int left, int top, int width, int height,
                        std::uint32_t flags);
+
+// Above every window that is not topmost. A window made with the topmost extended style starts
+// topmost; afterwards only this switch changes it, as style changes leave the z-band alone.
+bool SetWindowTopmost(WindowHandle window, bool topmost);
+bool IsWindowTopmost(WindowHandle window);
+
+// The top-level windows, oldest first.
+std::vector<WindowHandle> TopLevelWindows();
 
 // The area is in client coordinates; none means the whole client area.
 bool InvalidateRect(WindowHandle window, std::optional<Rect> area, bool erase);
