@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/OutputPath.h"
 #include "cli/Batch.h"
-#include "cli/OutputName.h"
 #include "platform/Terminal.h"
 
 namespace {
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
 
   std::vector<dropshrink::cli::Conversion> conversions;
   for (const std::string& file : files) {
-    conversions.push_back({file, dropshrink::cli::OutputName(folder, file)});
+    conversions.push_back({file, app::MakeOutputPath(folder, file)});
   }
 
   // On a terminal a counter shows how far the batch is; in a pipe only results.
