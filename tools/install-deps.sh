@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   libjpeg-dev libpng-dev libtiff-dev zlib1g-dev
-  qt6-base-dev
+  qt6-base-dev libxcb1-dev
   libgtest-dev libgmock-dev
   libjpeg-turbo-progs
   clang libclang-rt-14-dev
