@@ -2,7 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/MainWindow.h"
-#include "platform/WindowHost.h"
+#include "platform/window/WindowHost.h"
 #include "skin/SkinToolkit.h"
 
 namespace app {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowTable.h"
+#include "platform/window/WindowTable.h"
 
 namespace app {
 

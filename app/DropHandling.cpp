@@ -8,10 +8,10 @@
 #include "app/OutputPath.h"
 #include "app/SupportedImage.h"
 #include "engine/ConversionCommand.h"
-#include "platform/DesktopFolder.h"
-#include "platform/Files.h"
-#include "platform/FolderBrowser.h"
-#include "platform/WindowHost.h"
+#include "platform/files/DesktopFolder.h"
+#include "platform/files/Files.h"
+#include "platform/window/FolderBrowser.h"
+#include "platform/window/WindowHost.h"
 #include "resources/Pictures.h"
 
 namespace app {

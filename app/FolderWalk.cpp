@@ -1,7 +1,7 @@
 #include "app/FolderWalk.h"
 
-#include "platform/Files.h"
-#include "platform/FolderListing.h"
+#include "platform/files/Files.h"
+#include "platform/files/FolderListing.h"
 
 namespace app {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowHost.h"
+#include "platform/window/WindowHost.h"
 
 namespace app {
 

@@ -1,6 +1,6 @@
 #include "app/OutputPath.h"
 
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 namespace app {
 

@@ -9,7 +9,7 @@
 
 #include "app/OutputPath.h"
 #include "cli/Batch.h"
-#include "platform/Terminal.h"
+#include "platform/files/Terminal.h"
 
 namespace {
 

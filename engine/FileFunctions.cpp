@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 namespace dropshrink {
 namespace {

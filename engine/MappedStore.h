@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "engine/TextBuffer.h"
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 namespace dropshrink {
 

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/Files.h"
+#include "platform/files/Files.h"
+#include "platform/files/Text.h"
 
 namespace dropshrink {
 namespace {

@@ -1,7 +1,7 @@
 #include "skin/Composition.h"
 
-#include "platform/ImageOwners.h"
-#include "platform/LayeredWindow.h"
+#include "platform/window/ImageOwners.h"
+#include "platform/window/LayeredWindow.h"
 #include "skin/FitInside.h"
 #include "skin/SkinProperties.h"
 

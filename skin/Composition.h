@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Imaging.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/WindowTable.h"
 
 // How a skin window gets its appearance: its background and its skinned children drawn into one
 // picture of the window's size, which becomes the layered window's whole appearance.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/Imaging.h"
+#include "platform/window/Imaging.h"
 
 namespace skin {
 

@@ -1,8 +1,8 @@
 #include "skin/LoadDialog.h"
 
-#include "platform/Imaging.h"
-#include "platform/MemoryBlocks.h"
-#include "platform/Threads.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/MemoryBlocks.h"
+#include "platform/window/Threads.h"
 
 namespace skin {
 

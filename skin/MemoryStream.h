@@ -5,8 +5,8 @@
 #include <memory>
 #include <span>
 
-#include "platform/BlockStream.h"
-#include "platform/MemoryBlocks.h"
+#include "platform/window/BlockStream.h"
+#include "platform/window/MemoryBlocks.h"
 #include "skin/ByteArray.h"
 
 namespace skin {

@@ -1,6 +1,6 @@
 #include "skin/PngPictureBox.h"
 
-#include "platform/ToolTips.h"
+#include "platform/window/ToolTips.h"
 #include "skin/ImageLoading.h"
 #include "skin/SkinProperties.h"
 #include "skin/StyleChange.h"

@@ -5,8 +5,8 @@
 #include <span>
 #include <string_view>
 
-#include "platform/Imaging.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/WindowTable.h"
 
 namespace skin {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowTable.h"
+#include "platform/window/WindowTable.h"
 
 // The window properties through which the toolkit composes a window knowing only its handle.
 // An absent property reads as 0.

@@ -1,6 +1,6 @@
 #include "skin/SkinToolkit.h"
 
-#include "platform/WindowTable.h"
+#include "platform/window/WindowTable.h"
 #include "skin/LoadDialog.h"
 #include "skin/WideText.h"
 

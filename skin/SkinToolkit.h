@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/Guid.h"
-#include "platform/Imaging.h"
+#include "platform/window/Guid.h"
+#include "platform/window/Imaging.h"
 
 namespace skin {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <span>
 
-#include "platform/Imaging.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/WindowTable.h"
 
 namespace skin {
 

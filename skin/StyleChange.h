@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/WindowTable.h"
+#include "platform/window/WindowTable.h"
 
 namespace skin {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/Utf16.h"
+#include "platform/files/Text.h"
 
 namespace skin {
 

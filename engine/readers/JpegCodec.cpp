@@ -6,7 +6,7 @@
 
 #include "engine/CheckedSize.h"
 #include "engine/FileFunctions.h"
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 namespace dropshrink {
 namespace {

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileDialog>
 
-#include "platform/DesktopFolder.h"
+#include "platform/files/DesktopFolder.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FolderBrowser.h"
+#include "platform/window/FolderBrowser.h"
 
 namespace platform {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Presenter.h"
 #include "platform/desktop/PresentedWindow.h"
+#include "platform/window/Presenter.h"
 
 class QEventLoop;
 

@@ -8,8 +8,8 @@
 #include <QWindow>
 #include <optional>
 
-#include "platform/MessagePoint.h"
 #include "platform/desktop/DroppedFiles.h"
+#include "platform/window/MessagePoint.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <string>
 
-#include "platform/WindowTable.h"
+#include "platform/window/WindowTable.h"
 
 namespace platform {
 

@@ -7,8 +7,8 @@
 
 #include "app/Application.h"
 #include "app/Globals.h"
-#include "platform/Imaging.h"
-#include "platform/WindowHost.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/WindowHost.h"
 #include "resources/Pictures.h"
 #include "skin/ImageLoading.h"
 

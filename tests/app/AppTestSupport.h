@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/FolderBrowser.h"
-#include "platform/HeadlessPresenter.h"
-#include "platform/WindowTable.h"
+#include "platform/window/FolderBrowser.h"
+#include "platform/window/HeadlessPresenter.h"
+#include "platform/window/WindowTable.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace apptest {

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "AppTestSupport.h"
-#include "platform/WindowTable.h"
+#include "platform/window/WindowTable.h"
 #include "tests/support/Files.h"
 
 namespace apptest {

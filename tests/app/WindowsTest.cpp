@@ -3,9 +3,9 @@
 
 #include "AppTestSupport.h"
 #include "app/Globals.h"
-#include "platform/ImageOwners.h"
-#include "platform/Imaging.h"
-#include "platform/WindowHost.h"
+#include "platform/window/ImageOwners.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/WindowHost.h"
 #include "resources/Pictures.h"
 #include "skin/ImageLoading.h"
 

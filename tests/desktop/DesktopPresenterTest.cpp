@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "DesktopTestSupport.h"
-#include "platform/Imaging.h"
-#include "platform/LayeredWindow.h"
-#include "platform/WindowHost.h"
 #include "platform/desktop/DesktopPresenter.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/LayeredWindow.h"
+#include "platform/window/WindowHost.h"
 #include "tests/skin/SkinTestSupport.h"
 
 namespace desktoptest {

@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include "platform/FolderBrowser.h"
-#include "platform/Presenter.h"
 #include "platform/desktop/DesktopFolderBrowser.h"
 #include "platform/desktop/DesktopPresenter.h"
 #include "platform/desktop/DesktopSession.h"
+#include "platform/window/FolderBrowser.h"
+#include "platform/window/Presenter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "SkinTestSupport.h"
-#include "platform/MemoryBlocks.h"
+#include "platform/window/MemoryBlocks.h"
 #include "skin/ImageLoading.h"
 #include "skin/MemoryStream.h"
 

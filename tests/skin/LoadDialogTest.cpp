@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "SkinTestSupport.h"
-#include "platform/MemoryBlocks.h"
-#include "platform/Threads.h"
+#include "platform/window/MemoryBlocks.h"
+#include "platform/window/Threads.h"
 #include "skin/LoadDialog.h"
 
 namespace skintest {

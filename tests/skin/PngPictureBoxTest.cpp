@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "SkinTestSupport.h"
-#include "platform/ToolTips.h"
+#include "platform/window/ToolTips.h"
 #include "skin/PngPictureBox.h"
 #include "skin/SkinWindow.h"
 #include "skin/StyleChange.h"

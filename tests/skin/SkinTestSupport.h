@@ -6,10 +6,10 @@
 #include <functional>
 #include <vector>
 
-#include "platform/HeadlessPresenter.h"
-#include "platform/Imaging.h"
-#include "platform/Picture.h"
-#include "platform/WindowTable.h"
+#include "platform/window/HeadlessPresenter.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/Picture.h"
+#include "platform/window/WindowTable.h"
 #include "skin/ByteArray.h"
 
 namespace skintest {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "SkinTestSupport.h"
-#include "platform/Guid.h"
+#include "platform/window/Guid.h"
 #include "skin/LoadDialog.h"
 #include "skin/SkinToolkit.h"
 #include "skin/WideText.h"

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "platform/HeadlessPresenter.h"
-#include "platform/Imaging.h"
-#include "platform/WindowHost.h"
+#include "platform/window/HeadlessPresenter.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/WindowHost.h"
 
 namespace {
 

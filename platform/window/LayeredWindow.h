@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "platform/Geometry.h"
-#include "platform/Imaging.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Geometry.h"
+#include "platform/window/Imaging.h"
+#include "platform/window/WindowTable.h"
 
 namespace platform {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/Geometry.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Geometry.h"
+#include "platform/window/WindowTable.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/Imaging.h"
+#include "platform/window/Imaging.h"
 
 namespace platform {
 

@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "platform/BlockStream.h"
-#include "platform/Geometry.h"
-#include "platform/Guid.h"
-#include "platform/Picture.h"
+#include "platform/window/BlockStream.h"
+#include "platform/window/Geometry.h"
+#include "platform/window/Guid.h"
+#include "platform/window/Picture.h"
 
 // Images and the graphics objects that draw on them, named by integer handles (0 = none).
 // Every image owns its pixels. Drawing blends over what is there and scales smoothly.

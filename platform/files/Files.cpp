@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -92,22 +92,6 @@ void FlushView(void* address, std::size_t bytes) {
 
 void CloseFile(FileHandle file) {
   close(file);
-}
-
-int CharacterBytes(const char* text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  int length = 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-  }
-  for (int i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
-  }
-  return length;
 }
 
 }  // namespace platform

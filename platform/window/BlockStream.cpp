@@ -1,4 +1,4 @@
-#include "platform/BlockStream.h"
+#include "platform/window/BlockStream.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/ServiceBinding.h"
+#include "platform/window/ServiceBinding.h"
 
 namespace platform {
 

@@ -1,11 +1,11 @@
-#include "platform/WindowHost.h"
+#include "platform/window/WindowHost.h"
 
 #include <map>
 #include <thread>
 #include <utility>
 
-#include "platform/MessagePoint.h"
-#include "platform/Presenter.h"
+#include "platform/window/MessagePoint.h"
+#include "platform/window/Presenter.h"
 
 namespace platform {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Geometry.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Geometry.h"
+#include "platform/window/WindowTable.h"
 
 // The tools of a tooltip window (a window of the tooltip class): which control shows which tip
 // text, over which area, and where. The desktop presenter shows the tips.

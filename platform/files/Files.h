@@ -48,9 +48,4 @@ void FlushView(void* address, std::size_t bytes);
 
 void CloseFile(FileHandle file);
 
-// Bytes of the character that starts at `text` in the narrow encoding (UTF-8):
-// 1 for ASCII and for a byte that starts no valid sequence, never more than the
-// bytes before the terminating zero.
-int CharacterBytes(const char* text);
-
 }  // namespace platform

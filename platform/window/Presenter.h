@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "platform/Picture.h"
-#include "platform/ServiceBinding.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Picture.h"
+#include "platform/window/ServiceBinding.h"
+#include "platform/window/WindowTable.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/Guid.h"
+#include "platform/window/Guid.h"
 
 #include <cstring>
 #include <string>

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Geometry.h"
-#include "platform/WindowTable.h"
+#include "platform/window/Geometry.h"
+#include "platform/window/WindowTable.h"
 
 // The window host: windows and their controls defined as data, their events raised to the
 // program's handlers, modal windows, the message loop and the exit routine. Windows live in the

@@ -1,11 +1,11 @@
-#include "platform/WindowTable.h"
+#include "platform/window/WindowTable.h"
 
 #include <algorithm>
 #include <map>
 #include <vector>
 
-#include "platform/HandleTable.h"
-#include "platform/Presenter.h"
+#include "platform/window/HandleTable.h"
+#include "platform/window/Presenter.h"
 
 namespace platform {
 namespace {

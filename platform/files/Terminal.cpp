@@ -1,4 +1,4 @@
-#include "platform/Terminal.h"
+#include "platform/files/Terminal.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "platform/DesktopFolder.h"
+#include "platform/files/DesktopFolder.h"
 
 #include <sys/stat.h>
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Geometry.h"
-#include "platform/WindowConstants.h"
+#include "platform/window/Geometry.h"
+#include "platform/window/WindowConstants.h"
 
 // The in-process window table: every window of the program is a row here, named by an integer
 // handle. Windows have no frame, so a window's client area is its whole rectangle.

@@ -1,4 +1,4 @@
-#include "platform/ToolTips.h"
+#include "platform/window/ToolTips.h"
 
 #include <map>
 #include <vector>

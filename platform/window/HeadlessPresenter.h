@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Presenter.h"
+#include "platform/window/Presenter.h"
 
 namespace platform {
 

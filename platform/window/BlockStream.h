@@ -5,7 +5,7 @@
 #include <memory>
 #include <span>
 
-#include "platform/MemoryBlocks.h"
+#include "platform/window/MemoryBlocks.h"
 
 namespace platform {
 

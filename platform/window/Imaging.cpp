@@ -1,4 +1,4 @@
-#include "platform/Imaging.h"
+#include "platform/window/Imaging.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/HandleTable.h"
+#include "platform/window/HandleTable.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
-#include "platform/LayeredWindow.h"
+#include "platform/window/LayeredWindow.h"
 
-#include "platform/Presenter.h"
+#include "platform/window/Presenter.h"
 
 namespace platform {
 namespace {

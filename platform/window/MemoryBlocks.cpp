@@ -1,9 +1,9 @@
-#include "platform/MemoryBlocks.h"
+#include "platform/window/MemoryBlocks.h"
 
 #include <exception>
 #include <vector>
 
-#include "platform/HandleTable.h"
+#include "platform/window/HandleTable.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
-#include "platform/HeadlessPresenter.h"
+#include "platform/window/HeadlessPresenter.h"
 
-#include "platform/MessagePoint.h"
+#include "platform/window/MessagePoint.h"
 
 namespace platform {
 

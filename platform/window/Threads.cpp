@@ -1,10 +1,10 @@
-#include "platform/Threads.h"
+#include "platform/window/Threads.h"
 
 #include <memory>
 #include <system_error>
 #include <thread>
 
-#include "platform/HandleTable.h"
+#include "platform/window/HandleTable.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/FolderListing.h"
+#include "platform/files/FolderListing.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
