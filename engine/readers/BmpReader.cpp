@@ -107,7 +107,7 @@ int BmpReader::Read() {
 
 bool BmpReader::ReadRows(ByteBuffer& row) {
   // Stored rows are padded to four bytes; counted in 64 bits, as a width near
-  // 2^31 would wrap the description's 32-bit sum.
+  // 2^31 would wrap a 32-bit sum.
   const std::uint64_t stored = (static_cast<std::uint64_t>(width_) * 24 + 31) / 32 * 4;
   // A file too short for its rows fails before any store is made for them.
   const std::uint64_t fileLength = FileLength(file_);

@@ -35,7 +35,7 @@ struct Case {
 
 class ConvertToTest : public ::testing::TestWithParam<Case> {};
 
-TEST_P(ConvertToTest, GivesTheDescribedChannels) {
+TEST_P(ConvertToTest, ConvertsToTheTargetDepthWithoutAPalette) {
   testing::ScopedTempDir dir;
   const Case& c = GetParam();
   RasterImage source, target;
