@@ -17,18 +17,18 @@ namespace skin {
 class MemoryStream {
  public:
   MemoryStream() = default;
-  virtual ~MemoryStream();
+  ~MemoryStream();
   MemoryStream(const MemoryStream&) = default;
   MemoryStream& operator=(const MemoryStream&) = default;
 
   // Frees the block if one is held; the stream stays.
-  virtual void Release();
+  void Release();
   // With copy, a stream over a copy of the bytes that leaves the block to this object; without,
   // an empty stream that owns its growing block. Null on failure.
-  virtual platform::BlockStream* Open(std::span<const std::uint8_t> bytes, bool copy);
-  virtual platform::BlockStream* GetStream() const;
-  virtual std::size_t GetSize() const;
-  virtual ByteArray ReadAll() const;
+  platform::BlockStream* Open(std::span<const std::uint8_t> bytes, bool copy);
+  platform::BlockStream* GetStream() const;
+  std::size_t GetSize() const;
+  ByteArray ReadAll() const;
 
  private:
   platform::BlockHandle block_ = 0;

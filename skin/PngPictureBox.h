@@ -17,48 +17,43 @@ inline constexpr const char* kPictureBoxText = "霓波真彩控件.图片框";
 // reads. A plain value: copies drive the same window, and the window outlives the object.
 class PngPictureBox {
  public:
-  PngPictureBox() = default;
-  virtual ~PngPictureBox() = default;
-  PngPictureBox(const PngPictureBox&) = default;
-  PngPictureBox& operator=(const PngPictureBox&) = default;
-
   // Takes the sibling clipping off the window and the child clipping off its parent, and makes
   // the window transparent. False, holding the handle before, for a handle that is no window.
-  virtual bool Attach(platform::WindowHandle window);
-  virtual platform::WindowHandle GetHandle() const;
-  virtual bool SetProperty(std::string_view name, platform::PropertyValue value);
-  virtual platform::PropertyValue GetProperty(std::string_view name) const;
-  virtual platform::MessageResult SendControlMessage(platform::Message message,
-                                                     platform::WParam wParam,
-                                                     platform::LParam lParam);
+  bool Attach(platform::WindowHandle window);
+  platform::WindowHandle GetHandle() const;
+  bool SetProperty(std::string_view name, platform::PropertyValue value);
+  platform::PropertyValue GetProperty(std::string_view name) const;
+  platform::MessageResult SendControlMessage(platform::Message message, platform::WParam wParam,
+                                             platform::LParam lParam);
   // One tooltip window serves every box. The tip shows at the pointer, or centred below the
   // control; a later call for the same control only replaces the text.
-  virtual void SetToolTip(std::string_view text, bool atPointer = true);
+  void SetToolTip(std::string_view text, bool atPointer = true);
   // Left and top in the parent's client coordinates; values not given stay.
-  virtual void Move(std::optional<int> left = std::nullopt, std::optional<int> top = std::nullopt,
-                    std::optional<int> width = std::nullopt,
-                    std::optional<int> height = std::nullopt, bool noRedraw = false);
-  virtual platform::WindowHandle GetWindowHandle() const;
-  virtual bool IsValid() const;
-  virtual void Invalidate();
-  virtual platform::MessageResult SendWindowMessage(platform::Message message,
-                                                    platform::WParam wParam,
-                                                    platform::LParam lParam);
+  void Move(std::optional<int> left = std::nullopt, std::optional<int> top = std::nullopt,
+            std::optional<int> width = std::nullopt, std::optional<int> height = std::nullopt,
+            bool noRedraw = false);
+  // Another name for GetHandle.
+  platform::WindowHandle GetWindowHandle() const;
+  bool IsValid() const;
+  void Invalidate();
+  // Another name for SendControlMessage.
+  platform::MessageResult SendWindowMessage(platform::Message message, platform::WParam wParam,
+                                            platform::LParam lParam);
   // Creates a visible "Static" child and makes it a picture box; 0 when creation fails.
-  virtual platform::WindowHandle Create(platform::WindowHandle parent, int left, int top, int width,
-                                        int height);
+  platform::WindowHandle Create(platform::WindowHandle parent, int left, int top, int width,
+                                int height);
   // Attaches and turns the window into a picture box, showing the image when one other than 0
   // is given.
-  virtual void AttachPictureBox(platform::WindowHandle window,
-                                std::optional<platform::ImageHandle> image = std::nullopt);
+  void AttachPictureBox(platform::WindowHandle window,
+                        std::optional<platform::ImageHandle> image = std::nullopt);
   // Stores the picture (none when not given; the one before is kept, not disposed) and marks
   // the control and the parent area under it for repainting. The skin window's next composition
   // shows it.
-  virtual void SetImage(std::optional<platform::ImageHandle> image = std::nullopt);
+  void SetImage(std::optional<platform::ImageHandle> image = std::nullopt);
   // Bytes that are no picture leave the box without one.
-  virtual void SetImageFromBytes(std::span<const std::uint8_t> bytes);
+  void SetImageFromBytes(std::span<const std::uint8_t> bytes);
   // 1 stretch, 2 fit inside and centre, anything else natural size at the top-left.
-  virtual void SetBackType(platform::PropertyValue type);
+  void SetBackType(platform::PropertyValue type);
 
  private:
   platform::WindowHandle window_ = 0;

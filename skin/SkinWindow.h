@@ -14,29 +14,23 @@ namespace skin {
 // the window and its properties outlive the object.
 class SkinWindow {
  public:
-  SkinWindow() = default;
-  virtual ~SkinWindow() = default;
-  SkinWindow(const SkinWindow&) = default;
-  SkinWindow& operator=(const SkinWindow&) = default;
-
   // Leaves the layered style as the window's only extended style. False, with nothing changed,
   // for a handle that is no window.
-  virtual bool Attach(platform::WindowHandle window);
+  bool Attach(platform::WindowHandle window);
   // The image becomes the background (the one before is kept, not disposed) and the window is
   // composed. False, with nothing changed, for image 0 or a window that is gone.
-  virtual bool SetImage(platform::ImageHandle image);
-  virtual bool SetImageFromBytes(std::span<const std::uint8_t> bytes);
+  bool SetImage(platform::ImageHandle image);
+  bool SetImageFromBytes(std::span<const std::uint8_t> bytes);
   // Composes the window again, after a child's picture changed.
-  virtual void Refresh();
+  void Refresh();
   // Screen coordinates; values not given stay. Nothing is composed.
-  virtual void Move(std::optional<int> left = std::nullopt, std::optional<int> top = std::nullopt,
-                    std::optional<int> width = std::nullopt,
-                    std::optional<int> height = std::nullopt, bool noRedraw = false);
-  virtual platform::WindowHandle GetHandle() const;
-  virtual bool IsValid() const;
-  virtual platform::MessageResult SendWindowMessage(platform::Message message,
-                                                    platform::WParam wParam,
-                                                    platform::LParam lParam);
+  void Move(std::optional<int> left = std::nullopt, std::optional<int> top = std::nullopt,
+            std::optional<int> width = std::nullopt, std::optional<int> height = std::nullopt,
+            bool noRedraw = false);
+  platform::WindowHandle GetHandle() const;
+  bool IsValid() const;
+  platform::MessageResult SendWindowMessage(platform::Message message, platform::WParam wParam,
+                                            platform::LParam lParam);
 
  private:
   platform::WindowHandle window_ = 0;
