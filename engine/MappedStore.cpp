@@ -32,19 +32,30 @@ bool MappedStore::CreateFile(const char* prefix, const char* path) {
 
 bool MappedStore::Allocate(std::uint32_t size, const char* prefix, const char* path) {
   Free(false);
+  failure_ = Failure::InvalidArgument;
   if (size == 0) {
     Free(true);
     return false;
   }
   if (prefix == nullptr || *prefix == '\0') return false;
   if (!CreateFile(prefix, path)) {
+    failure_ = Failure::NoTempFolder;
     // Nothing was created, so nothing of ours is deleted.
     Free(false);
     return false;
   }
-  view_ = platform::ReserveSpace(file_, size)
-              ? static_cast<std::uint8_t*>(platform::MapFile(file_, size))
-              : nullptr;
+  switch (platform::ReserveSpace(file_, size)) {
+    case platform::ReserveResult::Reserved:
+      view_ = static_cast<std::uint8_t*>(platform::MapFile(file_, size));
+      failure_ = view_ == nullptr ? Failure::OutOfMemory : Failure::None;
+      break;
+    case platform::ReserveResult::NoSpace:
+      failure_ = Failure::NoSpaceForStore;
+      break;
+    case platform::ReserveResult::Failed:
+      failure_ = Failure::NoTempFolder;
+      break;
+  }
   if (view_ == nullptr) {
     Free(true);
     return false;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "engine/Failure.h"
 #include "engine/TextBuffer.h"
 #include "platform/files/Files.h"
 
@@ -21,6 +22,8 @@ class MappedStore {
   // is prefix + n + ".tmp" in the temporary folder, created exclusively.
   bool Allocate(std::uint32_t size, const char* prefix, const char* path);
   bool Free(bool deleteFile);
+  // Why the last Allocate failed; None after a success.
+  Failure LastFailure() const { return failure_; }
 
   std::uint8_t* Data() const { return view_; }
   std::uint32_t Size() const { return size_; }
@@ -36,6 +39,7 @@ class MappedStore {
   std::uint8_t* view_ = nullptr;
   TextBuffer name_;
   std::uint32_t size_ = 0;
+  Failure failure_ = Failure::None;
 };
 
 }  // namespace dropshrink

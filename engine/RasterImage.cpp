@@ -24,18 +24,28 @@ int BytesPerPixel(std::int32_t bitsPerPixel) {
 bool RasterImage::Create(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel,
                          std::int32_t paletteEntries) {
   Release();
+  failure_ = Failure::InvalidArgument;
   const int bytes = BytesPerPixel(bitsPerPixel);
   if (width < 1 || height < 1 || bytes == 0) return false;
   const auto size = CheckedPixelBytes(width, height, bytes);
-  if (!size) return false;
+  if (!size) {
+    failure_ = Failure::TooLarge;
+    return false;
+  }
   if (bitsPerPixel != 8) paletteEntries = 0;
   if (paletteEntries < 0) return false;
 
-  if (!store_.Allocate(*size, kTempPrefix, nullptr) ||
-      (paletteEntries > 0 && !palette_.Allocate(paletteEntries))) {
+  if (!store_.Allocate(*size, kTempPrefix, nullptr)) {
+    failure_ = store_.LastFailure();
     Release();
     return false;
   }
+  if (paletteEntries > 0 && !palette_.Allocate(paletteEntries)) {
+    failure_ = Failure::OutOfMemory;
+    Release();
+    return false;
+  }
+  failure_ = Failure::None;
   width_ = width;
   height_ = height;
   bitsPerPixel_ = bitsPerPixel;

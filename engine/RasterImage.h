@@ -22,6 +22,8 @@ class RasterImage {
   bool Create(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel,
               std::int32_t paletteEntries);
   bool Release();
+  // Why the last Create failed: too large, no space or no temporary folder for the pixels.
+  Failure LastFailure() const { return failure_; }
   bool CopyFrom(const RasterImage& source);
   // Fills target with this picture at 8 (grey levels), 24 or 32 bits.
   bool ConvertTo(RasterImage& target, std::int32_t bitsPerPixel, std::int32_t paletteEntries) const;
@@ -49,6 +51,7 @@ class RasterImage {
   std::int32_t paletteEntries_ = 0;
   MappedStore store_;
   ColorTable palette_;
+  Failure failure_ = Failure::None;
 };
 
 inline constexpr char kTempPrefix[] = "RVKCLASS";

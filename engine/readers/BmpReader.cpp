@@ -1,134 +1,112 @@
 #include "engine/readers/BmpReader.h"
 
+#include <array>
 #include <climits>
-#include <span>
+#include <vector>
 
 #include "engine/FileFunctions.h"
-#include "engine/readers/LittleEndian.h"
+#include "engine/readers/ByteCursor.h"
 
 namespace dropshrink {
 namespace {
 
-constexpr std::uint32_t kOs2InfoSize = 12;
-// The fields read from each layout end here.
-constexpr std::int32_t kOs2FieldsEnd = 12;
-constexpr std::int32_t kWindowsFieldsEnd = 20;
+constexpr std::size_t kFileHeaderBytes = 14;
+// The info block of an OS/2 bitmap, and the part of a Windows one the reader reads (up to and
+// including the compression field).
+constexpr std::uint32_t kOs2InfoBytes = 12;
+constexpr std::uint32_t kWindowsFieldsBytes = 20;
+
+bool IsBitmapSignature(std::uint8_t first, std::uint8_t second) {
+  return first == 'B' && (second == 'M' || second == 'A');
+}
 
 }  // namespace
 
-void BmpReader::Reset() {
-  progress_ = nullptr;
-  file_ = nullptr;
-  readingActive_ = 0;
-  fileHeader_.fill(0);
-  infoLength_ = 0;
-  info_.Free();
-  path_.Free();
-  bitsPerPixel_ = 0;
-  kind_ = kKindNone;
-  os2_ = -1;
-  bottomUp_ = -1;
-  compression_ = -1;
-  width_ = 0;
-  height_ = 0;
-  image_ = nullptr;
-}
-
-int BmpReader::Close() {
-  if (file_ != nullptr) std::fclose(file_);
-  Reset();
-  return 1;
-}
-
-int BmpReader::Open(const char* path, RasterImage& target, ProgressCallback progress) {
-  Close();
-  if (path == nullptr || (file_ = std::fopen(path, "rb")) == nullptr || !ParseHeaders()) {
-    Close();
-    return 0;
+bool BmpReader::ParseHeader() {
+  const std::uint32_t fileLength = FileLength(File());
+  std::array<std::uint8_t, kFileHeaderBytes> fileHeader{};
+  if (std::fread(fileHeader.data(), fileHeader.size(), 1, File()) != 1) return false;
+  ByteCursor file(fileHeader);
+  const std::uint8_t first = file.U8();
+  if (!IsBitmapSignature(first, file.U8())) return false;
+  file.Skip(8);
+  header_.pixelOffset = file.U32();
+  // The info block lies between the file header and the pixels, inside the file.
+  if (header_.pixelOffset < kFileHeaderBytes || header_.pixelOffset > fileLength) {
+    return Fail(Failure::Corrupt);
   }
-  path_.Assign(path);
-  progress_ = progress;
-  image_ = &target;
-  readingActive_ = 1;
-  if (bitsPerPixel_ != 24) {
-    Close();
-    return 0;
-  }
-  kind_ = os2_ == 1 ? kKindBmpOs2 : kKindBmpWindows;
-  return 1;
-}
+  const std::uint32_t infoBytes = header_.pixelOffset - kFileHeaderBytes;
+  if (infoBytes < kOs2InfoBytes) return Fail(Failure::Truncated);
+  std::vector<std::uint8_t> info(infoBytes);
+  if (std::fread(info.data(), info.size(), 1, File()) != 1) return Fail(Failure::Truncated);
 
-bool BmpReader::ParseHeaders() {
-  const std::uint32_t fileLength = FileLength(file_);
-  if (std::fread(fileHeader_.data(), fileHeader_.size(), 1, file_) != 1) return false;
-  const LittleEndian header(fileHeader_);
-  const bool bitmapType = (fileHeader_[0] == 'B' && fileHeader_[1] == 'M') ||
-                          (fileHeader_[0] == 'B' && fileHeader_[1] == 'A');
-  const std::uint32_t pixelOffset = header.U32(10).value_or(0);
-  // The info block lies between the two headers and the pixels, inside the file.
-  if (!bitmapType || pixelOffset < kFileHeaderBytes || pixelOffset > fileLength) return false;
-  infoLength_ = static_cast<std::int32_t>(pixelOffset - kFileHeaderBytes);
-  if (infoLength_ < kOs2FieldsEnd || info_.Allocate(infoLength_) == 0 ||
-      std::fseek(file_, kFileHeaderBytes, SEEK_SET) != 0 ||
-      std::fread(info_.Data(), static_cast<std::size_t>(infoLength_), 1, file_) != 1) {
-    return false;
+  ByteCursor fields(info);
+  const bool os2 = fields.U32() == kOs2InfoBytes;
+  if (!os2 && infoBytes < kWindowsFieldsBytes) return Fail(Failure::Truncated);
+  // Both layouts: the words at 4 and 8 must hold a size at all.
+  if (ByteCursor(info, 4).I32() < 1 || ByteCursor(info, 8).I32() == 0) {
+    return Fail(Failure::Corrupt);
   }
 
-  const LittleEndian fields(std::span<const std::uint8_t>(info_.Data(), info_.Size()));
-  os2_ = fields.U32(0) == kOs2InfoSize ? 1 : 0;
-  if (os2_ == 0 && infoLength_ < kWindowsFieldsEnd) return false;
-  if (fields.I32(4).value_or(0) < 1 || fields.I32(8).value_or(0) == 0) return false;
-
-  if (os2_ == 1) {
-    compression_ = 0;
-    width_ = *fields.U16(4);
-    height_ = *fields.U16(6);
-    bottomUp_ = 1;
-    bitsPerPixel_ = *fields.U16(10);
-    return true;
+  if (os2) {
+    header_.layout = BmpHeader::Layout::Os2;
+    header_.width = fields.U16();
+    header_.height = fields.U16();
+    fields.Skip(2);
+    header_.bitsPerPixel = fields.U16();
+    header_.compression = BmpHeader::kRgb;
+    header_.bottomUp = true;
+    kind_ = kKindBmpOs2;
+  } else {
+    header_.layout = BmpHeader::Layout::Windows;
+    header_.width = fields.I32();
+    const std::int32_t storedHeight = fields.I32();
+    fields.Skip(2);
+    const std::uint16_t storedBits = fields.U16();
+    header_.compression = fields.U32();
+    if (header_.compression > BmpHeader::kBitFields || storedHeight == INT32_MIN) {
+      return Fail(Failure::Unsupported);
+    }
+    header_.height = storedHeight < 0 ? -storedHeight : storedHeight;
+    header_.bottomUp = storedHeight >= 0;
+    header_.bitsPerPixel = header_.compression == BmpHeader::kRle8   ? 8
+                           : header_.compression == BmpHeader::kRle4 ? 4
+                                                                     : storedBits;
+    kind_ = kKindBmpWindows;
   }
-  const std::int32_t storedHeight = *fields.I32(8);
-  compression_ = static_cast<std::int32_t>(*fields.U32(16));
-  if (compression_ < 0 || compression_ > 3 || storedHeight == INT32_MIN) return false;
-  width_ = *fields.I32(4);
-  height_ = storedHeight < 0 ? -storedHeight : storedHeight;
-  bottomUp_ = storedHeight >= 0 ? 1 : 0;
-  bitsPerPixel_ = compression_ == 1 ? 8 : compression_ == 2 ? 4 : *fields.U16(14);
+  if (!fields.Ok()) return Fail(Failure::Truncated);
+  if (header_.bitsPerPixel != 24) return Fail(Failure::Unsupported);
+  width_ = header_.width;
+  height_ = header_.height;
   return true;
 }
 
-int BmpReader::Read() {
-  ByteBuffer row;
-  const bool decoded = readingActive_ == 1 && ReadRows(row);
-  ReportProgress(progress_, progress_phase::kReading, height_ - 1, height_);
-  Close();
-  return decoded ? 1 : 0;
-}
-
-bool BmpReader::ReadRows(ByteBuffer& row) {
-  // Stored rows are padded to four bytes; counted in 64 bits, as a width near
-  // 2^31 would wrap a 32-bit sum.
+bool BmpReader::DecodeRows() {
+  // Stored rows are padded to four bytes; counted in 64 bits, as a width near 2^31 would wrap
+  // a 32-bit sum.
   const std::uint64_t stored = (static_cast<std::uint64_t>(width_) * 24 + 31) / 32 * 4;
   // A file too short for its rows fails before any store is made for them.
-  const std::uint64_t fileLength = FileLength(file_);
-  const std::uint64_t pixelOffset = static_cast<std::uint64_t>(infoLength_) + kFileHeaderBytes;
-  if (image_ == nullptr || stored > INT32_MAX || pixelOffset > fileLength ||
-      stored * static_cast<std::uint64_t>(height_) > fileLength - pixelOffset ||
-      !image_->Create(width_, height_, 24, 0) ||
-      std::fseek(file_, static_cast<long>(pixelOffset), SEEK_SET) != 0 ||
-      row.Allocate(static_cast<std::int32_t>(stored)) == 0) {
-    return false;
+  const std::uint64_t fileLength = FileLength(File());
+  if (stored > INT32_MAX) return Fail(Failure::TooLarge);
+  if (header_.pixelOffset > fileLength ||
+      stored * static_cast<std::uint64_t>(height_) > fileLength - header_.pixelOffset) {
+    return Fail(Failure::Truncated);
   }
+  if (!CreateTarget(24, 0)) return false;
+  if (std::fseek(File(), static_cast<long>(header_.pixelOffset), SEEK_SET) != 0) {
+    return Fail(Failure::Truncated);
+  }
+  std::vector<std::uint8_t> row(stored);
   for (std::int32_t i = 0; i < height_; ++i) {
-    if (std::fread(row.Data(), static_cast<std::size_t>(stored), 1, file_) != 1) return false;
-    const std::uint8_t* in = row.Data();
-    std::uint8_t* out = image_->Row(bottomUp_ == 1 ? height_ - 1 - i : i);
+    if (std::fread(row.data(), row.size(), 1, File()) != 1) return Fail(Failure::Truncated);
+    const std::uint8_t* in = row.data();
+    std::uint8_t* out = Target().Row(header_.bottomUp ? height_ - 1 - i : i);
     for (std::int32_t x = 0; x < width_; ++x, in += 3, out += 3) {
       out[0] = in[2];
       out[1] = in[1];
       out[2] = in[0];
     }
-    ReportProgress(progress_, progress_phase::kReading, i, height_);
+    RowDone(i);
   }
   return true;
 }

@@ -1,56 +1,44 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <cstdio>
+#include <string_view>
 
-#include "engine/ByteBuffer.h"
-#include "engine/ImageKind.h"
-#include "engine/Progress.h"
-#include "engine/RasterImage.h"
-#include "engine/TextBuffer.h"
+#include "engine/readers/ReaderSkeleton.h"
 
 namespace dropshrink {
 
+// What the two headers of a bitmap say, in the layout-independent form the reader needs.
+struct BmpHeader {
+  enum class Layout { Windows, Os2 };
+  enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
+
+  Layout layout = Layout::Windows;
+  // Where the pixels start, from the start of the file.
+  std::uint32_t pixelOffset = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool bottomUp = true;
+  std::uint32_t compression = kRgb;
+  std::uint32_t bitsPerPixel = 0;
+};
+
 // Windows and OS/2 bitmaps with 24 bits per pixel. Every other depth and every
 // run-length bitmap is refused by Open, so the file goes on to the next reader.
-class BmpReader {
+class BmpReader : public ReaderSkeleton<BmpReader> {
  public:
-  BmpReader() { Reset(); }
-  BmpReader(const BmpReader&) = delete;
-  BmpReader& operator=(const BmpReader&) = delete;
+  static constexpr std::string_view kFormatName = "BMP";
+
+  BmpReader() = default;
   ~BmpReader() { Close(); }
 
-  int Open(const char* path, RasterImage& target, ProgressCallback progress);
-  int Read();
-  int Close();
-  void Reset();
-
-  ImageKind Kind() const { return kind_; }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-
  private:
-  static constexpr int kFileHeaderBytes = 14;
+  friend class ReaderSkeleton<BmpReader>;
 
-  bool ParseHeaders();
-  bool ReadRows(ByteBuffer& row);
+  bool ParseHeader();
+  bool DecodeRows();
+  void ReleaseFormat() { header_ = {}; }
 
-  ProgressCallback progress_;
-  std::FILE* file_;
-  int readingActive_;
-  std::array<std::uint8_t, kFileHeaderBytes> fileHeader_;
-  std::int32_t infoLength_;
-  ByteBuffer info_;
-  TextBuffer path_;
-  std::int32_t bitsPerPixel_;
-  ImageKind kind_;
-  std::int32_t os2_;
-  std::int32_t bottomUp_;
-  std::int32_t compression_;
-  std::int32_t width_;
-  std::int32_t height_;
-  RasterImage* image_;
+  BmpHeader header_;
 };
 
 }  // namespace dropshrink

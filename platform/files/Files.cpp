@@ -68,9 +68,19 @@ CreateResult CreateExclusive(const char* path, FileHandle& file) {
   return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
 }
 
-bool ReserveSpace(FileHandle file, std::uint64_t size) {
-  return size <= static_cast<std::uint64_t>(INT64_MAX) &&
-         posix_fallocate(file, 0, static_cast<off_t>(size)) == 0;
+ReserveResult ReserveSpace(FileHandle file, std::uint64_t size) {
+  if (size > static_cast<std::uint64_t>(INT64_MAX)) return ReserveResult::NoSpace;
+  // posix_fallocate returns the error instead of setting errno.
+  switch (posix_fallocate(file, 0, static_cast<off_t>(size))) {
+    case 0:
+      return ReserveResult::Reserved;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return ReserveResult::NoSpace;
+    default:
+      return ReserveResult::Failed;
+  }
 }
 
 void* MapFile(FileHandle file, std::size_t size) {

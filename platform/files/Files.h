@@ -34,9 +34,11 @@ inline constexpr FileHandle kNoFile = -1;
 // Creates `path` for reading and writing only when no file of that name exists.
 CreateResult CreateExclusive(const char* path, FileHandle& file);
 
+enum class ReserveResult { Reserved, NoSpace, Failed };
+
 // Reserves `size` bytes of disk for the file, so that a full disk fails here
 // rather than when a mapped page is first written.
-bool ReserveSpace(FileHandle file, std::uint64_t size);
+ReserveResult ReserveSpace(FileHandle file, std::uint64_t size);
 
 // Maps the first `size` bytes of the file for reading and writing, shared with
 // the file. Null on failure.
