@@ -20,13 +20,6 @@ namespace {
 constexpr std::string_view kItemSeparator = "\r\n";
 constexpr std::chrono::milliseconds kDoneShownFor{1500};
 
-// The application's conversion settings: colour, quality 75, optimised Huffman tables, no
-// smoothing.
-constexpr std::int32_t kGrey = 0;
-constexpr std::int32_t kQuality = 75;
-constexpr std::int32_t kOptimizeCoding = 1;
-constexpr std::int32_t kSmoothing = 0;
-
 void SetMainWindowOnTop(bool on) {
   platform::SetAlwaysOnTop(MainSkin->GetHandle(), on);
 }
@@ -92,8 +85,8 @@ std::string BrowseCallback() {
 void ProcessFile(const std::string& path) {
   if (!IsSupportedImage(path)) return;
   // Every result is left alone: the batch goes on with the next picture.
-  dropshrink::ConvertToJpeg(path.c_str(), MakeOutputPath(path).c_str(), kGrey, kQuality,
-                            kOptimizeCoding, kSmoothing);
+  dropshrink::ConvertToJpegWithReason(path.c_str(), MakeOutputPath(path).c_str(),
+                                      dropshrink::kApplicationSettings);
   // A batch of hundreds of photos must not look hung to the desktop.
   platform::LetHousekeepingThrough();
 }

@@ -18,7 +18,8 @@ void RunBatch(std::vector<Conversion>& conversions, int jobs,
   const auto work = [&] {
     for (std::size_t i = next++; i < conversions.size(); i = next++) {
       Conversion& c = conversions[i];
-      c.result = ConvertToJpeg(c.source.c_str(), c.destination.c_str(), 0, 75, 1, 0);
+      c.outcome =
+          ConvertToJpegWithReason(c.source.c_str(), c.destination.c_str(), kApplicationSettings);
       {
         std::lock_guard lock(mutex);
         finished[i] = 1;

@@ -11,7 +11,7 @@ namespace dropshrink::cli {
 struct Conversion {
   std::string source;
   std::string destination;
-  ConversionResult result = kSourceUnreadable;
+  ConversionOutcome outcome{kSourceUnreadable, {}};
 };
 
 // Converts every entry on up to `jobs` threads at once, with the application's

@@ -66,10 +66,15 @@ int main(int argc, char** argv) {
   int failures = 0;
   dropshrink::cli::RunBatch(
       conversions, jobs, [&](const dropshrink::cli::Conversion& c, std::size_t index) {
-        if (c.result != dropshrink::kSucceeded) ++failures;
+        const dropshrink::ConversionResult result = c.outcome.result;
+        if (result != dropshrink::kSucceeded) ++failures;
         if (showProgress) std::fputs("\r\033[K", stderr);
-        std::printf("%s -> %s: %s\n", c.source.c_str(), c.destination.c_str(),
-                    dropshrink::ConversionResultName(c.result));
+        std::printf("%s -> %s: %s", c.source.c_str(), c.destination.c_str(),
+                    dropshrink::ConversionResultName(result));
+        if (result != dropshrink::kSucceeded) {
+          std::printf(" (%s)", dropshrink::Describe(c.outcome.reason).c_str());
+        }
+        std::putchar('\n');
         std::fflush(stdout);
         if (showProgress && index + 1 < conversions.size()) {
           std::fprintf(stderr, "[%zu/%zu] converting...", index + 1, conversions.size());

@@ -8,6 +8,7 @@
 #include "engine/readers/PcxReader.h"
 #include "engine/readers/PngReader.h"
 #include "engine/readers/TiffReader.h"
+#include "platform/files/Files.h"
 
 namespace dropshrink {
 namespace {
@@ -17,16 +18,47 @@ enum class Attempt { Refused, Decoded, Failed };
 // The 768 × 512 base image of a Photo CD file.
 constexpr int kPhotoCdResolution = 2;
 
-template <ImageReader Reader, class... OpenArguments>
-Attempt TryReader(Reader& reader, const char* path, RasterImage& target,
-                  OpenArguments... openArguments) {
-  if (reader.Open(path, target, openArguments..., nullptr) != 1) {
-    reader.Close();
-    return Attempt::Refused;
+// Where the chain stands: whether a reader took the file, and the reason to give when the file
+// ends unread.
+struct Chain {
+  Attempt attempt = Attempt::Refused;
+  FailureReason reason{Failure::NotThisFormat, {}, {}};
+};
+
+template <ImageReader Reader>
+FailureReason ReasonOf(const Reader& reader, Failure fallback) {
+  if constexpr (requires { reader.LastFailure(); }) {
+    return {reader.LastFailure(), Reader::kFormatName, {}};
+  } else {
+    return {fallback, {}, {}};
   }
-  if (reader.Read() == 1) return Attempt::Decoded;
+}
+
+template <ImageReader Reader, class... OpenArguments>
+void TryReader(Chain& chain, Reader& reader, const char* path, RasterImage& target,
+               OpenArguments... openArguments) {
+  if (chain.attempt != Attempt::Refused) return;
+  if (reader.Open(path, target, openArguments..., nullptr) != 1) {
+    // A reader that knew the file but refused its variant says more than the readers after it.
+    const FailureReason refusal = ReasonOf(reader, Failure::NotThisFormat);
+    if (chain.reason.failure == Failure::NotThisFormat) chain.reason = refusal;
+    reader.Close();
+    return;
+  }
+  if (reader.Read() == 1) {
+    chain = {Attempt::Decoded, {}};
+    return;
+  }
+  chain = {Attempt::Failed, ReasonOf(reader, Failure::Corrupt)};
   reader.Close();
-  return Attempt::Failed;
+}
+
+// The pixel store's folder names the place when the store could not be made.
+FailureReason WithPlace(FailureReason reason) {
+  if (reason.failure == Failure::NoSpaceForStore || reason.failure == Failure::NoTempFolder) {
+    reason.place = platform::TempFolder();
+  }
+  return reason;
 }
 
 }  // namespace
@@ -48,46 +80,60 @@ const char* ConversionResultName(std::int32_t result) {
   }
 }
 
-ConversionResult ReadImageFile(const char* path, RasterImage& target) {
+ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target) {
   JpegCodec jpeg;
   BmpReader bmp;
   TiffReader tiff;
   PngReader png;
   PcxReader pcx;
   PcdReader pcd;
-  if (!FileExists(path)) return kSourceMissing;
+  if (!FileExists(path)) return {kSourceMissing, {Failure::SourceMissing, {}, {}}};
 
   // The first reader whose Open accepts the file owns it: a failed Read ends
   // the chain, even if a later reader could have read the file.
-  Attempt attempt = TryReader(jpeg, path, target);
-  if (attempt == Attempt::Refused) attempt = TryReader(bmp, path, target);
-  if (attempt == Attempt::Refused) attempt = TryReader(tiff, path, target);
-  if (attempt == Attempt::Refused) attempt = TryReader(png, path, target);
-  if (attempt == Attempt::Refused) attempt = TryReader(pcx, path, target);
-  if (attempt == Attempt::Refused) attempt = TryReader(pcd, path, target, kPhotoCdResolution);
-  return attempt == Attempt::Decoded ? kSucceeded : kSourceUnreadable;
+  Chain chain;
+  TryReader(chain, jpeg, path, target);
+  TryReader(chain, bmp, path, target);
+  TryReader(chain, tiff, path, target);
+  TryReader(chain, png, path, target);
+  TryReader(chain, pcx, path, target);
+  TryReader(chain, pcd, path, target, kPhotoCdResolution);
+  if (chain.attempt == Attempt::Decoded) return {kSucceeded, {}};
+  if (chain.reason.failure == Failure::None) chain.reason.failure = Failure::Corrupt;
+  return {kSourceUnreadable, WithPlace(chain.reason)};
+}
+
+ConversionResult ReadImageFile(const char* path, RasterImage& target) {
+  return ReadImageFileWithReason(path, target).result;
+}
+
+ConversionOutcome ConvertToJpegWithReason(const char* sourcePath, const char* destinationPath,
+                                          const JpegSettings& settings) {
+  if (sourcePath == nullptr || destinationPath == nullptr || settings.quality < 1 ||
+      settings.quality > 100 || settings.smoothing < 0 || settings.smoothing > 100) {
+    return {kInvalidArgument, {Failure::InvalidArgument, {}, {}}};
+  }
+  RasterImage image;
+  ConversionOutcome outcome = ReadImageFileWithReason(sourcePath, image);
+  if (outcome.result != kSucceeded) return outcome;
+
+  JpegCodec codec;
+  if (codec.Write(destinationPath, image, settings.quality, settings.grey ? 0 : 1,
+                  settings.optimizeCoding ? 1 : 0, settings.smoothing, nullptr) == 1) {
+    return {kSucceeded, {}};
+  }
+  return {kWriteFailed, {Failure::DestinationNotWritable, {}, destinationPath}};
 }
 
 ConversionResult ConvertToJpeg(const char* sourcePath, const char* destinationPath,
                                std::int32_t grey, std::int32_t quality, std::int32_t optimizeCoding,
                                std::int32_t smoothing) {
-  JpegCodec codec;
-  RasterImage image;
-  ConversionResult result = kInvalidArgument;
-  if (sourcePath != nullptr && destinationPath != nullptr && quality >= 1 && quality <= 100 &&
-      smoothing >= 0 && smoothing <= 100) {
-    result = ReadImageFile(sourcePath, image);
-    if (result == kSucceeded) {
-      const int colour = grey == 1 ? 0 : 1;
-      result = codec.Write(destinationPath, image, quality, colour, optimizeCoding, smoothing,
-                           nullptr) == 1
-                   ? kSucceeded
-                   : kWriteFailed;
-    }
-  }
-  codec.Close();
-  image.Release();
-  return result;
+  return ConvertToJpegWithReason(sourcePath, destinationPath,
+                                 {.grey = grey == 1,
+                                  .quality = quality,
+                                  .optimizeCoding = optimizeCoding != 0,
+                                  .smoothing = smoothing})
+      .result;
 }
 
 }  // namespace dropshrink

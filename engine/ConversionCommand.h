@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/Failure.h"
+#include "engine/JpegSettings.h"
 #include "engine/RasterImage.h"
 
 namespace dropshrink {
@@ -24,8 +26,19 @@ ConversionResult ConvertToJpeg(const char* sourcePath, const char* destinationPa
                                std::int32_t grey, std::int32_t quality, std::int32_t optimizeCoding,
                                std::int32_t smoothing);
 
+struct ConversionOutcome {
+  ConversionResult result = kSucceeded;
+  // Failure::None when the result is kSucceeded.
+  FailureReason reason;
+};
+
+// ConvertToJpeg with its settings named, also telling why it failed.
+ConversionOutcome ConvertToJpegWithReason(const char* sourcePath, const char* destinationPath,
+                                          const JpegSettings& settings);
+
 // Offers the file to every reader in turn; the first whose Open accepts it
 // decodes it. kSucceeded, kSourceMissing or kSourceUnreadable.
 ConversionResult ReadImageFile(const char* path, RasterImage& target);
+ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target);
 
 }  // namespace dropshrink

@@ -38,6 +38,8 @@ std::string Describe(const FailureReason& reason) {
       return "not a regular file";
     case Failure::SourceMissing:
       return "no such file";
+    case Failure::Unreadable:
+      return "cannot be opened for reading";
     case Failure::DestinationNotWritable:
       return "cannot write" + Place(reason, "to");
     case Failure::DiskFull:

@@ -22,6 +22,8 @@ enum class Failure : std::uint8_t {
   OutOfMemory,
   NotRegularFile,
   SourceMissing,
+  // The file is there but cannot be opened for reading.
+  Unreadable,
   DestinationNotWritable,
   DiskFull,
   InvalidArgument,

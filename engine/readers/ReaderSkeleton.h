@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -36,7 +37,7 @@ class ReaderSkeleton {
     failure_ = Failure::None;
     if (path == nullptr) return Refuse(Failure::InvalidArgument);
     file_.reset(std::fopen(path, "rb"));
-    if (!file_) return Refuse(Failure::SourceMissing);
+    if (!file_) return Refuse(errno == ENOENT ? Failure::SourceMissing : Failure::Unreadable);
     target_ = &target;
     progress_ = progress;
     if (!Self().ParseHeader()) {
