@@ -32,9 +32,8 @@ bool BmpReader::ParseHeader() {
   file.Skip(8);
   header_.pixelOffset = file.U32();
   // The info block lies between the file header and the pixels, inside the file.
-  if (header_.pixelOffset < kFileHeaderBytes || header_.pixelOffset > fileLength) {
-    return Fail(Failure::Corrupt);
-  }
+  if (header_.pixelOffset < kFileHeaderBytes) return Fail(Failure::Corrupt);
+  if (header_.pixelOffset > fileLength) return Fail(Failure::Truncated);
   const std::uint32_t infoBytes = header_.pixelOffset - kFileHeaderBytes;
   if (infoBytes < kOs2InfoBytes) return Fail(Failure::Truncated);
   std::vector<std::uint8_t> info(infoBytes);

@@ -5,19 +5,20 @@
 #include <vector>
 
 #include "engine/ConversionCommand.h"
+#include "tests/support/CjpegReference.h"
 #include "tests/support/Decode.h"
-#include "tests/support/ExpectedJpeg.h"
 #include "tests/support/Files.h"
+#include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
 namespace {
 
+using testing::Bytes;
 using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
-using Bytes = std::vector<unsigned char>;
 
 const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/bmp/";
 
@@ -50,21 +51,26 @@ TEST(BmpReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
     EXPECT_EQ(image.BitsPerPixel(), 24) << c.name;
     EXPECT_EQ(PixelsOf(image), expected.pixels) << c.name;
 
-    // Through the whole chain to the JPEG of exactly those pixels.
+    // Through the whole chain to what cjpeg writes for exactly those pixels.
     const std::string source = kFixtures + c.name + ".bmp";
-    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("out.jpg").c_str(), 0, 75, 1, 0), kSucceeded)
+    EXPECT_EQ(
+        ConvertToJpegWithReason(source.c_str(), dir.File("out.jpg").c_str(), kApplicationSettings)
+            .result,
+        kSucceeded)
         << c.name;
     EXPECT_EQ(ReadBytes(dir.File("out.jpg")),
-              testing::ExpectedJpeg(expected, dir.File("expected.jpg")))
+              testing::CjpegReference(expected, dir.File("expected")))
         << c.name;
   }
-  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "out.jpg"}));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "expected.pnm", "out.jpg"}));
 }
 
 TEST(BmpReaderTest, OtherDepthsAndRunLengthBitmapsAreRefused) {
   for (const char* name : {"win8-palette", "win4-palette", "win1", "win32-alpha", "win8-rle"}) {
     RasterImage image;
-    EXPECT_EQ(Decode(kFixtures + name + ".bmp", image).opened, 0) << name;
+    const Decoding d = Decode(kFixtures + name + ".bmp", image);
+    EXPECT_EQ(d.opened, 0) << name;
+    EXPECT_EQ(d.failure, Failure::Unsupported) << name;
     EXPECT_EQ(image.Width(), 0) << name;
   }
 }
@@ -118,10 +124,7 @@ TEST(BmpReaderTest, BrokenHeadersAreRefusedWithoutReadingPastThem) {
   ScopedTempDir dir;
   const auto withOffset = [](std::uint32_t offset) {
     Bytes b = Bitmap24();
-    b[10] = static_cast<unsigned char>(offset);
-    b[11] = static_cast<unsigned char>(offset >> 8);
-    b[12] = static_cast<unsigned char>(offset >> 16);
-    b[13] = static_cast<unsigned char>(offset >> 24);
+    testing::PutU32(b, 10, offset);
     return b;
   };
   Bytes notBitmap = Bitmap24();
@@ -133,26 +136,30 @@ TEST(BmpReaderTest, BrokenHeadersAreRefusedWithoutReadingPastThem) {
   struct Case {
     const char* what;
     Bytes file;
+    Failure failure;
   };
   const Case cases[] = {
-      {"not BM or BA", notBitmap},
-      {"compression 4", Bitmap24(2, 2, 4)},
-      {"run-length 8", Bitmap24(2, 2, 1)},
-      {"width 0", Bitmap24(0, 2)},
-      {"width negative", Bitmap24(-2, 2)},
-      {"height 0", Bitmap24(2, 0)},
-      {"height of no absolute value", Bitmap24(2, INT32_MIN)},
-      {"offset below 14", withOffset(10)},
-      {"info block too short for the Windows fields", withOffset(14 + 16)},
-      {"info block too short for the OS/2 fields", os2Short},
-      {"offset past the end of the file", withOffset(0xFFFFFFF0)},
-      {"file header only", headerOnly},
-      {"empty", {}},
+      {"not BM or BA", notBitmap, Failure::NotThisFormat},
+      {"compression 4", Bitmap24(2, 2, 4), Failure::Unsupported},
+      {"run-length 8", Bitmap24(2, 2, 1), Failure::Unsupported},
+      {"width 0", Bitmap24(0, 2), Failure::Corrupt},
+      {"width negative", Bitmap24(-2, 2), Failure::Corrupt},
+      {"height 0", Bitmap24(2, 0), Failure::Corrupt},
+      {"height of no absolute value", Bitmap24(2, INT32_MIN), Failure::Unsupported},
+      {"offset below 14", withOffset(10), Failure::Corrupt},
+      {"info block too short for the Windows fields", withOffset(14 + 16), Failure::Truncated},
+      {"info block too short for the OS/2 fields", os2Short, Failure::Truncated},
+      {"offset past the end of the file", withOffset(0xFFFFFFF0), Failure::Truncated},
+      {"file header only", headerOnly, Failure::Truncated},
+      {"empty", {}, Failure::NotThisFormat},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.bmp"), c.file);
     RasterImage image;
-    EXPECT_EQ(Decode(dir.File("x.bmp"), image).opened, 0) << c.what;
+    const Decoding d = Decode(dir.File("x.bmp"), image);
+    EXPECT_EQ(d.opened, 0);
+    EXPECT_EQ(d.failure, c.failure);
   }
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.bmp"});
 }
@@ -168,8 +175,11 @@ TEST(BmpReaderTest, MissingRowDataFailsTheRead) {
   // one claiming 3.6 GB of pixels: it fails before any store is made for them.
   for (const Bytes& file : {cut(1), cut(9), Bitmap24(0x7FFFFFF, 1), Bitmap24(40000, 30000)}) {
     WriteBytes(dir.File("x.bmp"), file);
-    EXPECT_EQ(ConvertToJpeg(dir.File("x.bmp").c_str(), dir.File("x.jpg").c_str(), 0, 75, 1, 0),
-              kSourceUnreadable);
+    const ConversionOutcome outcome = ConvertToJpegWithReason(
+        dir.File("x.bmp").c_str(), dir.File("x.jpg").c_str(), kApplicationSettings);
+    EXPECT_EQ(outcome.result, kSourceUnreadable);
+    EXPECT_EQ(outcome.reason.failure, Failure::Truncated);
+    EXPECT_EQ(outcome.reason.format, "BMP");
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.bmp"});
   }
 }

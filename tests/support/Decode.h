@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/Failure.h"
 #include "engine/ImageKind.h"
 #include "engine/RasterImage.h"
 
@@ -11,6 +12,8 @@ struct Decoding {
   int opened = 0;
   int read = 0;
   ImageKind kind = kKindNone;
+  // Why Open refused or Read failed.
+  Failure failure = Failure::None;
 };
 
 // Opens the file with a fresh Reader and reads it when the reader accepts it.
@@ -23,6 +26,7 @@ Decoding DecodeWith(const std::string& path, RasterImage& target, Extra... extra
   d.opened = reader.Open(path.c_str(), target, extra..., nullptr);
   d.kind = reader.Kind();
   if (d.opened == 1) d.read = reader.Read();
+  if constexpr (requires { reader.LastFailure(); }) d.failure = reader.LastFailure();
   return d;
 }
 
