@@ -1,0 +1,128 @@
+#include "engine/MappedStore.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/RasterImage.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedFileSizeLimit.h"
+#include "tests/support/ScopedTempDir.h"
+
+namespace dropshrink {
+namespace {
+
+using testing::ScopedTempDir;
+
+TEST(MappedStoreTest, AllocateMapsAZeroedFileNamedByTheFirstFreeNumber) {
+  ScopedTempDir dir;
+  testing::WriteBytes(dir.File("RVKCLASS0.tmp"), {1});
+  MappedStore store;
+  ASSERT_TRUE(store.Allocate(5000, kTempPrefix, nullptr));
+  EXPECT_EQ(store.LastFailure(), Failure::None);
+  EXPECT_EQ(store.Size(), 5000u);
+  EXPECT_STREQ(store.FileName().Text(), dir.File("RVKCLASS1.tmp").c_str());
+  EXPECT_EQ(std::filesystem::file_size(dir.File("RVKCLASS1.tmp")), 5000u);
+  ASSERT_NE(store.Data(), nullptr);
+  EXPECT_TRUE(std::all_of(store.Data(), store.Data() + 5000, [](auto b) { return b == 0; }));
+
+  store.Data()[4999] = 0x5A;
+  store.Flush(nullptr, 0);
+  EXPECT_EQ(testing::ReadBytes(dir.File("RVKCLASS1.tmp")).back(), 0x5A);
+
+  EXPECT_TRUE(store.Free(true));
+  EXPECT_EQ(store.Data(), nullptr);
+  EXPECT_EQ(store.Size(), 0u);
+  EXPECT_TRUE(store.FileName().Empty());
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"RVKCLASS0.tmp"});
+}
+
+TEST(MappedStoreTest, FreeWithoutDeletingKeepsTheFileAndItsBytes) {
+  ScopedTempDir dir;
+  MappedStore store;
+  ASSERT_TRUE(store.Allocate(3, kTempPrefix, nullptr));
+  store.Data()[0] = 7;
+  EXPECT_TRUE(store.Free(false));
+  EXPECT_EQ(store.Data(), nullptr);
+  EXPECT_EQ(testing::ReadBytes(dir.File("RVKCLASS0.tmp")), (std::vector<unsigned char>{7, 0, 0}));
+  // The kept name is taken, so the next store moves on.
+  ASSERT_TRUE(store.Allocate(3, kTempPrefix, nullptr));
+  EXPECT_STREQ(store.FileName().Text(), dir.File("RVKCLASS1.tmp").c_str());
+  store.Free(true);
+}
+
+TEST(MappedStoreTest, AGivenPathReplacesWhatIsThere) {
+  ScopedTempDir dir;
+  testing::WriteBytes(dir.File("own.bin"), {9, 9, 9, 9, 9, 9, 9, 9});
+  MappedStore store;
+  ASSERT_TRUE(store.Allocate(4, kTempPrefix, dir.File("own.bin").c_str()));
+  EXPECT_TRUE(std::all_of(store.Data(), store.Data() + 4, [](auto b) { return b == 0; }));
+  EXPECT_EQ(std::filesystem::file_size(dir.File("own.bin")), 4u);
+  store.Free(true);
+  EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST(MappedStoreTest, AMissingTemporaryFolderFallsBackToTmp) {
+  ScopedTempDir dir;
+  setenv("TMPDIR", dir.File("gone").c_str(), 1);
+  MappedStore store;
+  ASSERT_TRUE(store.Allocate(16, kTempPrefix, nullptr));
+  const std::string name = store.FileName().Text();
+  EXPECT_TRUE(name.starts_with("/tmp/RVKCLASS")) << name;
+  store.Free(true);
+  EXPECT_FALSE(std::filesystem::exists(name));
+}
+
+TEST(MappedStoreTest, EachFailureSaysWhyAndLeavesNoFile) {
+  ScopedTempDir dir;
+  struct Case {
+    const char* what;
+    std::uint32_t size;
+    const char* prefix;
+    std::string path;
+    // The temporary folder for the row; the test's own when empty.
+    std::string tmpdir;
+    // A file size limit for the row; none when 0.
+    rlim_t limit;
+    Failure failure;
+  };
+  const Case cases[] = {
+      {"size 0", 0, kTempPrefix, {}, {}, 0, Failure::InvalidArgument},
+      {"no prefix", 16, nullptr, {}, {}, 0, Failure::InvalidArgument},
+      {"empty prefix", 16, "", {}, {}, 0, Failure::InvalidArgument},
+      // procfs is a folder that takes no new file, even from root.
+      {"a folder that takes no file", 16, kTempPrefix, {}, "/proc", 0, Failure::NoTempFolder},
+      {"a path in a missing folder",
+       16,
+       kTempPrefix,
+       dir.File("none/own.bin"),
+       {},
+       0,
+       Failure::NoTempFolder},
+      // Past the file size limit, reserving the space fails as on a full disk.
+      {"no space for the bytes", 1 << 20, kTempPrefix, {}, {}, 4096, Failure::NoSpaceForStore},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    setenv("TMPDIR", c.tmpdir.empty() ? dir.Path().c_str() : c.tmpdir.c_str(), 1);
+    MappedStore store;
+    bool allocated = false;
+    {
+      std::optional<testing::ScopedFileSizeLimit> limit;
+      if (c.limit != 0) limit.emplace(c.limit);
+      allocated = store.Allocate(c.size, c.prefix, c.path.empty() ? nullptr : c.path.c_str());
+    }
+    EXPECT_FALSE(allocated);
+    EXPECT_EQ(store.LastFailure(), c.failure);
+    EXPECT_EQ(store.Data(), nullptr);
+    EXPECT_EQ(store.Size(), 0u);
+    EXPECT_TRUE(dir.Files().empty());
+  }
+}
+
+}  // namespace
+}  // namespace dropshrink
