@@ -2,22 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "engine/ConversionCommand.h"
+#include "tests/support/CjpegReference.h"
 #include "tests/support/Colours.h"
 #include "tests/support/Decode.h"
-#include "tests/support/ExpectedJpeg.h"
 #include "tests/support/Files.h"
+#include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
 namespace {
 
+using testing::Bytes;
+using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
-using Bytes = std::vector<unsigned char>;
 
 const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/pcx/";
 
@@ -32,54 +37,66 @@ TEST(PcxReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
   };
   for (const Case& c : {Case{"rgb24-magick", 24}, Case{"rgb24-netpbm", 24}, Case{"rgb24-runs", 24},
                         Case{"pal8-magick", 8}, Case{"pal8-netpbm", 8}, Case{"pal8-tiny", 8}}) {
+    SCOPED_TRACE(c.name);
     RasterImage image;
     const Decoding d = Decode(kFixtures + c.name + ".pcx", image);
-    ASSERT_EQ(d.opened, 1) << c.name;
-    ASSERT_EQ(d.read, 1) << c.name;
-    EXPECT_EQ(image.BitsPerPixel(), c.bits) << c.name;
-    EXPECT_EQ(image.PaletteEntries(), c.bits == 8 ? 256 : 0) << c.name;
+    ASSERT_EQ(d.opened, 1);
+    ASSERT_EQ(d.read, 1);
+    EXPECT_EQ(image.BitsPerPixel(), c.bits);
+    EXPECT_EQ(image.PaletteEntries(), c.bits == 8 ? 256 : 0);
     const testing::Netpbm expected = testing::ReadNetpbm(kFixtures + c.name + ".ppm");
-    EXPECT_EQ(image.Width(), expected.width) << c.name;
-    EXPECT_EQ(image.Height(), expected.height) << c.name;
-    EXPECT_EQ(testing::RgbOf(image), expected.pixels) << c.name;
+    ASSERT_EQ(expected.channels, 3);
+    EXPECT_EQ(image.Width(), expected.width);
+    EXPECT_EQ(image.Height(), expected.height);
+    EXPECT_EQ(testing::RgbOf(image), expected.pixels);
 
-    // Through the whole chain to the JPEG of exactly those pixels.
+    // Through the whole chain to what cjpeg writes for exactly those pixels.
     const std::string source = kFixtures + c.name + ".pcx";
-    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("out.jpg").c_str(), 0, 75, 1, 0), kSucceeded)
-        << c.name;
-    EXPECT_EQ(testing::ReadBytes(dir.File("out.jpg")),
-              testing::ExpectedJpeg(expected, dir.File("expected.jpg")))
-        << c.name;
+    EXPECT_EQ(
+        ConvertToJpegWithReason(source.c_str(), dir.File("out.jpg").c_str(), kApplicationSettings)
+            .result,
+        kSucceeded);
+    EXPECT_EQ(ReadBytes(dir.File("out.jpg")),
+              testing::CjpegReference(expected, dir.File("expected")));
   }
-  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "out.jpg"}));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "expected.pnm", "out.jpg"}));
 }
 
-// A PCX file: the header with the given fields, then the data, then for 8 bits
-// a palette whose entry i is (i, 255 - i, 3i).
-Bytes Pcx(int bitsPerPlane, int planes, int xMax, int yMax, int bytesPerLine, const Bytes& data,
-          bool palette = true, int xMin = 0, int yMin = 0) {
+// The header fields a test sets; the rest of the 128 bytes stay 0.
+struct PcxFields {
+  int version = 5;
+  int encoding = 1;
+  int bitsPerPlane = 8;
+  int xMin = 0;
+  int yMin = 0;
+  int xMax = 2;
+  int yMax = 1;
+  int planes = 1;
+  int bytesPerLine = 4;
+  // An 8-bit file ends with a palette whose entry i is (i, 255 - i, 3i).
+  bool palette = true;
+};
+
+Bytes Pcx(const PcxFields& f, const Bytes& data) {
   Bytes b(128, 0);
-  b[0] = 0x0A;
-  b[1] = 5;
-  b[2] = 1;
-  b[3] = static_cast<unsigned char>(bitsPerPlane);
-  const auto put16 = [&b](int at, int v) {
-    b[at] = static_cast<unsigned char>(v);
-    b[at + 1] = static_cast<unsigned char>(v >> 8);
-  };
-  put16(4, xMin);
-  put16(6, yMin);
-  put16(8, xMax);
-  put16(10, yMax);
-  b[65] = static_cast<unsigned char>(planes);
-  put16(66, bytesPerLine);
-  b.resize(128 + data.size() + (palette ? 768 : 0));
+  testing::PutU8(b, 0, 0x0A);
+  testing::PutU8(b, 1, f.version);
+  testing::PutU8(b, 2, f.encoding);
+  testing::PutU8(b, 3, f.bitsPerPlane);
+  testing::PutU16(b, 4, f.xMin);
+  testing::PutU16(b, 6, f.yMin);
+  testing::PutU16(b, 8, f.xMax);
+  testing::PutU16(b, 10, f.yMax);
+  testing::PutU8(b, 65, f.planes);
+  testing::PutU16(b, 66, f.bytesPerLine);
+  b.resize(128 + data.size());
   std::copy(data.begin(), data.end(), b.begin() + 128);
-  if (palette) {
-    for (std::size_t i = 0, at = 128 + data.size(); i < 256; ++i, at += 3) {
-      b[at] = static_cast<unsigned char>(i);
-      b[at + 1] = static_cast<unsigned char>(255 - i);
-      b[at + 2] = static_cast<unsigned char>(3 * i);
+  if (f.palette) {
+    const std::size_t at = b.size();
+    for (unsigned i = 0; i < 256; ++i) {
+      testing::PutU8(b, at + 3 * i, i);
+      testing::PutU8(b, at + 3 * i + 1, 255 - i);
+      testing::PutU8(b, at + 3 * i + 2, (3 * i) & 0xFF);
     }
   }
   return b;
@@ -96,47 +113,47 @@ TEST(PcxReaderTest, ScanLinesRunsAndPalette) {
     Bytes file;
     std::vector<std::uint8_t> indexes;
   };
-  Bytes uncompressedFlag = Pcx(8, 1, 2, 1, 4, {1, 2, 3, 9, 4, 5, 6, 9});
-  uncompressedFlag[2] = 0;
-  Bytes withMarker = Pcx(8, 1, 2, 1, 4, {1, 2, 3, 9, 4, 5, 6, 9, 0x0C});
   const Case cases[] = {
       {"odd width, even bytes per line: the extra byte is not in the row",
-       Pcx(8, 1, 2, 1, 4, {1, 2, 3, 9, 4, 5, 6, 9}),
+       Pcx({}, {1, 2, 3, 9, 4, 5, 6, 9}),
        {1, 2, 3, 4, 5, 6}},
-      {"a run is cut at the end of its line",
-       Pcx(8, 1, 2, 1, 4, {0xC6, 7, 0xC4, 8}),
-       {7, 7, 7, 8, 8, 8}},
+      {"a run is cut at the end of its line", Pcx({}, {0xC6, 7, 0xC4, 8}), {7, 7, 7, 8, 8, 8}},
       {"0xC0 writes nothing and consumes its value",
-       Pcx(8, 1, 2, 1, 4, {0xC0, 99, 1, 2, 3, 4, 5, 6, 7, 8}),
+       Pcx({}, {0xC0, 99, 1, 2, 3, 4, 5, 6, 7, 8}),
        {1, 2, 3, 5, 6, 7}},
-      {"an uncompressed flag is still run-length decoded", uncompressedFlag, {1, 2, 3, 4, 5, 6}},
-      {"a marker byte before the palette changes nothing", withMarker, {1, 2, 3, 4, 5, 6}},
+      {"an uncompressed flag is still run-length decoded",
+       Pcx({.encoding = 0}, {1, 2, 3, 9, 4, 5, 6, 9}),
+       {1, 2, 3, 4, 5, 6}},
+      {"a marker byte before the palette changes nothing",
+       Pcx({}, {1, 2, 3, 9, 4, 5, 6, 9, 0x0C}),
+       {1, 2, 3, 4, 5, 6}},
       {"bytes per line shorter than the width leave the rest black",
-       Pcx(8, 1, 2, 1, 2, {1, 2, 4, 5}),
+       Pcx({.bytesPerLine = 2}, {1, 2, 4, 5}),
        {1, 2, 0, 4, 5, 0}},
       {"a line of 64 equal bytes in three: a full run and one literal",
-       Pcx(8, 1, 63, 1, 64, {0xFF, 7, 7, 0xFF, 8, 8}),
+       Pcx({.xMax = 63, .bytesPerLine = 64}, {0xFF, 7, 7, 0xFF, 8, 8}),
        [] {
          std::vector<std::uint8_t> rows(64, 7);
          rows.resize(128, 8);
          return rows;
        }()},
       {"Xmin and Ymin are subtracted",
-       Pcx(8, 1, 12, 21, 4, {1, 2, 3, 9, 4, 5, 6, 9}, true, 10, 20),
+       Pcx({.xMin = 10, .yMin = 20, .xMax = 12, .yMax = 21}, {1, 2, 3, 9, 4, 5, 6, 9}),
        {1, 2, 3, 4, 5, 6}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.pcx"), c.file);
     RasterImage image;
     const Decoding d = Decode(dir.File("x.pcx"), image);
-    ASSERT_EQ(d.read, 1) << c.what;
-    EXPECT_EQ(IndexesOf(image), c.indexes) << c.what;
-    EXPECT_EQ(image.Palette()[8 * 200 + 1], 55) << c.what;  // the file's last 768 bytes
+    ASSERT_EQ(d.read, 1);
+    EXPECT_EQ(IndexesOf(image), c.indexes);
+    EXPECT_EQ(image.Palette()[8 * 200 + 1], 55);  // the file's last 768 bytes
   }
 
   // Three planes: red, then green, then blue, each a whole plane line long.
-  WriteBytes(dir.File("rgb.pcx"),
-             Pcx(8, 3, 1, 1, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, false));
+  WriteBytes(dir.File("rgb.pcx"), Pcx({.xMax = 1, .planes = 3, .bytesPerLine = 2, .palette = false},
+                                      {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   RasterImage rgb;
   ASSERT_EQ(Decode(dir.File("rgb.pcx"), rgb).read, 1);
   EXPECT_EQ(IndexesOf(rgb), (std::vector<std::uint8_t>{1, 3, 5, 2, 4, 6, 7, 9, 11, 8, 10, 12}));
@@ -146,60 +163,161 @@ TEST(PcxReaderTest, ScanLinesRunsAndPalette) {
 
 TEST(PcxReaderTest, OpenRefusesWhatItCannotDecodeSafely) {
   ScopedTempDir dir;
-  Bytes notPcx = Pcx(8, 1, 2, 1, 4, {});
+  Bytes notPcx = Pcx({}, {});
   notPcx[0] = 0x0B;
+  Bytes lineFeedText(200, 'a');
+  lineFeedText[0] = '\n';
+  Bytes headerCut = Pcx({}, {});
+  headerCut.resize(100);
   struct Case {
     const char* what;
     Bytes file;
+    Failure failure;
   };
   const Case cases[] = {
-      {"first byte is not 0x0A", notPcx},
-      {"one pixel wide", Pcx(8, 1, 0, 1, 2, {})},
-      {"one pixel high", Pcx(8, 1, 1, 0, 2, {})},
-      {"4 bits", Pcx(4, 1, 3, 1, 2, {})},
-      {"four planes of 1 bit", Pcx(1, 4, 3, 1, 2, {})},
-      {"24 bits in one plane", Pcx(24, 1, 3, 1, 12, {})},
-      {"a scan line longer than the line buffer", Pcx(8, 3, 1, 1, 5, {})},
-      {"planes shorter than the width", Pcx(8, 3, 3, 1, 2, {})},
-      {"header cut short", Bytes(100, 0x0A)},
+      {"first byte is not 0x0A", notPcx, Failure::NotThisFormat},
+      {"text that starts with a line feed", lineFeedText, Failure::NotThisFormat},
+      {"an unknown encoding", Pcx({.encoding = 2}, {}), Failure::NotThisFormat},
+      {"version 1, never written", Pcx({.version = 1}, {}), Failure::NotThisFormat},
+      {"a short file of line feeds", Bytes(100, 0x0A), Failure::NotThisFormat},
+      {"header cut short", headerCut, Failure::Truncated},
+      {"one pixel wide", Pcx({.xMax = 0, .bytesPerLine = 2}, {}), Failure::Unsupported},
+      {"one pixel high", Pcx({.xMax = 1, .yMax = 0, .bytesPerLine = 2}, {}), Failure::Unsupported},
+      {"4 bits", Pcx({.bitsPerPlane = 4, .xMax = 3, .bytesPerLine = 2}, {}), Failure::Unsupported},
+      {"four planes of 1 bit",
+       Pcx({.bitsPerPlane = 1, .xMax = 3, .planes = 4, .bytesPerLine = 2}, {}),
+       Failure::Unsupported},
+      {"24 bits in one plane", Pcx({.bitsPerPlane = 24, .xMax = 3, .bytesPerLine = 12}, {}),
+       Failure::Unsupported},
+      // These make 8 and 24 bits, but their bytes are bit planes, not indexes or samples.
+      {"two planes of 4 bits",
+       Pcx({.bitsPerPlane = 4, .xMax = 3, .planes = 2, .bytesPerLine = 2}, {}),
+       Failure::Unsupported},
+      {"eight planes of 1 bit",
+       Pcx({.bitsPerPlane = 1, .xMax = 15, .planes = 8, .bytesPerLine = 2}, {}),
+       Failure::Unsupported},
+      {"twenty-four planes of 1 bit",
+       Pcx({.bitsPerPlane = 1, .xMax = 3, .planes = 24, .bytesPerLine = 1}, {}),
+       Failure::Unsupported},
+      {"a scan line longer than the line buffer",
+       Pcx({.xMax = 1, .planes = 3, .bytesPerLine = 5}, {}), Failure::Unsupported},
+      {"planes shorter than the width", Pcx({.xMax = 3, .planes = 3, .bytesPerLine = 2}, {}),
+       Failure::Corrupt},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.pcx"), c.file);
     RasterImage image;
-    EXPECT_EQ(Decode(dir.File("x.pcx"), image).opened, 0) << c.what;
+    const Decoding d = Decode(dir.File("x.pcx"), image);
+    EXPECT_EQ(d.opened, 0);
+    EXPECT_EQ(d.failure, c.failure);
   }
   for (const char* name : {"mono1", "planes4"}) {
+    SCOPED_TRACE(name);
     RasterImage image;
-    EXPECT_EQ(Decode(kFixtures + name + ".pcx", image).opened, 0) << name;
+    const Decoding d = Decode(kFixtures + name + ".pcx", image);
+    EXPECT_EQ(d.opened, 0);
+    EXPECT_EQ(d.failure, Failure::Unsupported);
   }
 }
 
 TEST(PcxReaderTest, DataThatEndsTooSoonFailsTheRead) {
   ScopedTempDir dir;
+  const PcxFields rgb3x2{.planes = 3, .bytesPerLine = 3, .palette = false};
   struct Case {
     const char* what;
     Bytes file;
+    Failure failure;
   };
   const Case cases[] = {
-      {"data ends before the last row", Pcx(8, 3, 2, 1, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 1}, false)},
-      {"a run's value byte is missing",
-       Pcx(8, 3, 2, 1, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xC3}, false)},
-      {"8 bits with nothing but the header and palette", Pcx(8, 1, 2, 1, 4, {})},
-      {"Xmax below Xmin", Pcx(8, 1, 2, 1, 4, {1, 2, 3, 4, 5, 6, 7, 8}, true, 5)},
-      {"24 bits with nothing after the header", Pcx(8, 3, 2, 1, 3, {}, false)},
+      {"data ends before the last row", Pcx(rgb3x2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 1}),
+       Failure::Truncated},
+      {"a run's value byte is missing", Pcx(rgb3x2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xC3}),
+       Failure::Truncated},
+      {"8 bits with nothing but the header and palette", Pcx({}, {}), Failure::Truncated},
+      {"Xmax below Xmin", Pcx({.xMin = 5}, {1, 2, 3, 4, 5, 6, 7, 8}), Failure::Corrupt},
+      {"24 bits with nothing after the header", Pcx(rgb3x2, {}), Failure::Truncated},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.pcx"), c.file);
     RasterImage image;
     const Decoding d = Decode(dir.File("x.pcx"), image);
-    EXPECT_EQ(d.opened, 1) << c.what;
-    EXPECT_EQ(d.read, 0) << c.what;
-    image.Release();
-    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.pcx"}) << c.what;
-    EXPECT_EQ(ConvertToJpeg(dir.File("x.pcx").c_str(), dir.File("x.jpg").c_str(), 0, 75, 1, 0),
-              kSourceUnreadable)
-        << c.what;
+    EXPECT_EQ(d.opened, 1);
+    EXPECT_EQ(d.read, 0);
+    EXPECT_EQ(d.failure, c.failure);
+    EXPECT_EQ(image.Pixels(), nullptr);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.pcx"});
+    const ConversionOutcome outcome = ConvertToJpegWithReason(
+        dir.File("x.pcx").c_str(), dir.File("x.jpg").c_str(), kApplicationSettings);
+    EXPECT_EQ(outcome.result, kSourceUnreadable);
+    EXPECT_EQ(outcome.reason.failure, c.failure);
+    EXPECT_EQ(outcome.reason.format, "PCX");
   }
+}
+
+TEST(PcxReaderTest, AFullTemporaryFolderIsNoSpaceForEitherStore) {
+  ScopedTempDir dir;
+  // 64 × 64 literal bytes per plane: 12 KB of compressed data, more than the limit.
+  const Bytes literals(64 * 3 * 64, 0x11);
+  // 1000 × 1000 pixels in runs: 96 KB of compressed data for 3 MB of pixels.
+  Bytes runs;
+  for (int line = 0; line < 1000 * 3; ++line) {
+    for (int left = 1000; left > 0; left -= 63) runs.insert(runs.end(), {0xFF, 0x22});
+  }
+  struct Case {
+    const char* what;
+    Bytes file;
+    rlim_t limit;
+  };
+  const Case cases[] = {
+      {"the compressed data's store",
+       Pcx({.xMax = 63, .yMax = 63, .planes = 3, .bytesPerLine = 64, .palette = false}, literals),
+       4096},
+      {"the pixels' store",
+       Pcx({.xMax = 999, .yMax = 999, .planes = 3, .bytesPerLine = 1000, .palette = false}, runs),
+       1024 * 1024},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.pcx"), c.file);
+    RasterImage image;
+    Decoding d;
+    {
+      testing::ScopedFileSizeLimit limit(c.limit);
+      d = Decode(dir.File("x.pcx"), image);
+    }
+    EXPECT_EQ(d.opened, 1);
+    EXPECT_EQ(d.read, 0);
+    EXPECT_EQ(d.failure, Failure::NoSpaceForStore);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.pcx"});
+  }
+}
+
+std::vector<std::array<int, 3>> progressCalls;
+
+TEST(PcxReaderTest, ProgressReportsEveryRowOnceInOrderEndingAtOneHundred) {
+  ScopedTempDir dir;
+  constexpr int kRows = 7;
+  WriteBytes(dir.File("x.pcx"),
+             Pcx({.xMax = 1, .yMax = kRows - 1, .planes = 3, .bytesPerLine = 2, .palette = false},
+                 Bytes(6 * kRows, 0x10)));
+  progressCalls.clear();
+  RasterImage image;
+  PcxReader reader;
+  ASSERT_EQ(reader.Open(dir.File("x.pcx").c_str(), image,
+                        [](int phase, int percent, int row, int) {
+                          progressCalls.push_back({phase, percent, row});
+                        }),
+            1);
+  ASSERT_EQ(reader.Read(), 1);
+  // Each row as it is decoded, then the read's closing report.
+  std::vector<std::array<int, 3>> expected;
+  for (int row = 0; row < kRows; ++row) {
+    expected.push_back({progress_phase::kReading, (row + 1) * 100 / kRows, row});
+  }
+  expected.push_back({progress_phase::kReading, 100, kRows - 1});
+  EXPECT_EQ(progressCalls, expected);
 }
 
 }  // namespace
