@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   dropshrink::RasterImage image;
   dropshrink::TiffReader reader;
   if (reader.Open(path, image, nullptr) == 1 &&
-      std::uint64_t{reader.Width()} * reader.Height() <= kMaxPixels) {
+      static_cast<std::uint64_t>(reader.Width()) * static_cast<std::uint64_t>(reader.Height()) <=
+          kMaxPixels) {
     reader.Read();
   }
   return 0;

@@ -1,10 +1,14 @@
 #include "engine/readers/PngReader.h"
 
-#include <climits>
+#include <array>
 
 namespace dropshrink {
 namespace {
 
+constexpr std::size_t kSignatureBytes = 8;
+// The first four signature bytes survive a text-mode transfer that damages the rest.
+constexpr std::size_t kSignatureBytesBeforeLineEnds = 4;
+constexpr int kMaxPaletteEntries = 256;
 constexpr double kScreenGamma = 2.2;
 constexpr double kSrgbFileGamma = 0.45455;
 constexpr png_byte kGammaChunks[] = "gAMA\0sRGB";
@@ -13,128 +17,123 @@ constexpr png_byte kGammaChunks[] = "gAMA\0sRGB";
   png_longjmp(png, 1);
 }
 
+// Records why the file gave out before libpng jumps back, so the failure is named without
+// reading libpng's message.
 void ReadFromFile(png_structp png, png_bytep data, png_size_t length) {
-  auto* file = static_cast<std::FILE*>(png_get_io_ptr(png));
-  if (length != 0 && std::fread(data, length, 1, file) != 1) {
+  auto* input = static_cast<PngReader::Input*>(png_get_io_ptr(png));
+  if (length != 0 && std::fread(data, length, 1, input->file) != 1) {
+    input->failure = std::ferror(input->file) != 0 ? Failure::Unreadable : Failure::Truncated;
     png_error(png, "reading png image error");
   }
 }
 
 }  // namespace
 
-void PngReader::Reset() {
-  progress_ = nullptr;
-  file_ = nullptr;
-  readingActive_ = 0;
-  pngWidth_ = 0;
-  pngHeight_ = 0;
-  colourType_ = 0;
-  bitDepth_ = 0;
-  png_ = nullptr;
-  info_ = nullptr;
-  path_.Free();
-  bitsPerPixel_ = 0;
-  kind_ = kKindNone;
-  paletteEntries_ = 0;
-  width_ = 0;
-  height_ = 0;
-  image_ = nullptr;
-}
-
-int PngReader::Close() {
-  if (png_ != nullptr) png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, nullptr);
-  if (file_ != nullptr) std::fclose(file_);
-  Reset();
-  return 1;
-}
-
-int PngReader::Open(const char* path, RasterImage& target, ProgressCallback progress) {
-  Close();
-  if (path == nullptr || (file_ = std::fopen(path, "rb")) == nullptr || ReadHeader() == 0) {
-    Close();
-    return 0;
+bool PngReader::ParseHeader() {
+  std::array<png_byte, kSignatureBytes> signature{};
+  if (std::fread(signature.data(), signature.size(), 1, File()) != 1) return false;
+  if (png_sig_cmp(signature.data(), 0, kSignatureBytes) != 0) {
+    if (png_sig_cmp(signature.data(), 0, kSignatureBytesBeforeLineEnds) == 0) {
+      return Fail(Failure::Corrupt);
+    }
+    return false;
   }
-  path_.Assign(path);
-  progress_ = progress;
-  width_ = static_cast<std::int32_t>(pngWidth_);
-  height_ = static_cast<std::int32_t>(pngHeight_);
-  image_ = &target;
-  return 1;
+  input_ = {File(), Failure::None};
+  png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &input_, JumpBack, nullptr);
+  if (png_ == nullptr) return Fail(Failure::OutOfMemory);
+  info_ = png_create_info_struct(png_);
+  if (info_ == nullptr) return Fail(Failure::OutOfMemory);
+  if (!ReadInfo()) return false;
+
+  if (header_.bitDepth > PngHeader::kMaxBitDepth) return Fail(Failure::Unsupported);
+  // libpng's own default limits, checked here so that the refusal is named.
+  if (header_.width > PNG_USER_WIDTH_MAX || header_.height > PNG_USER_HEIGHT_MAX) {
+    return Fail(Failure::TooLarge);
+  }
+  switch (header_.colourType) {
+    case PngHeader::ColourType::Palette: {
+      png_colorp palette = nullptr;
+      int entries = 0;
+      png_get_PLTE(png_, info_, &palette, &entries);
+      bitsPerPixel_ = 8;
+      paletteEntries_ = entries;
+      kind_ = kKindPngPalette;
+      break;
+    }
+    case PngHeader::ColourType::Rgb:
+      bitsPerPixel_ = 24;
+      kind_ = kKindPngRgb;
+      break;
+    case PngHeader::ColourType::RgbAlpha:
+      bitsPerPixel_ = 32;
+      kind_ = kKindPngRgbAlpha;
+      break;
+    case PngHeader::ColourType::Grey:
+    case PngHeader::ColourType::GreyAlpha:
+      bitsPerPixel_ = 8;
+      kind_ = kKindPngGrey;
+      break;
+  }
+  width_ = static_cast<int>(header_.width);
+  height_ = static_cast<int>(header_.height);
+  return true;
 }
 
-int PngReader::ReadHeader() {
-  png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, file_, JumpBack, nullptr);
-  if (png_ == nullptr) return 0;
-  info_ = png_create_info_struct(png_);
-  if (info_ == nullptr) return 0;
-  if (setjmp(png_jmpbuf(png_)) != 0) return 0;
-  readingActive_ = 1;
+bool PngReader::ReadInfo() {
+  if (setjmp(png_jmpbuf(png_)) != 0) return FailFromLibpng();
+  png_set_sig_bytes(png_, kSignatureBytes);
   // Only the gamma chunks matter beside the image's own. libpng passes over
   // every other ancillary chunk without storing it, so a text or profile chunk
   // cannot make it allocate what its length field claims.
   png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_AS_DEFAULT, kGammaChunks, 2);
-  png_set_read_fn(png_, file_, ReadFromFile);
+  png_set_read_fn(png_, &input_, ReadFromFile);
+  // The size limits are checked after the header is read, to name the refusal.
+  png_set_user_limits(png_, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
   png_read_info(png_, info_);
-  int depth = 0;
+  int bitDepth = 0;
   int colourType = 0;
-  png_get_IHDR(png_, info_, &pngWidth_, &pngHeight_, &depth, &colourType, nullptr, nullptr,
-               nullptr);
-  bitDepth_ = depth;
-  colourType_ = colourType;
-  if (bitDepth_ > 8 || pngWidth_ > INT32_MAX || pngHeight_ > INT32_MAX) return 0;
+  int interlace = 0;
+  png_get_IHDR(png_, info_, &header_.width, &header_.height, &bitDepth, &colourType, &interlace,
+               nullptr, nullptr);
+  // libpng has checked the colour type and interlace method against the ones it knows.
+  header_.bitDepth = bitDepth;
+  header_.colourType = static_cast<PngHeader::ColourType>(colourType);
+  header_.interlace = static_cast<PngHeader::Interlace>(interlace);
+  return true;
+}
 
-  png_set_packing(png_);
-  if (colourType_ == PNG_COLOR_TYPE_PALETTE) {
+bool PngReader::DecodeRows() {
+  if (!CreateTarget(bitsPerPixel_, paletteEntries_)) return false;
+  if (header_.colourType == PngHeader::ColourType::Palette) {
+    // Copied before any gamma setup, as the PLTE chunk holds it.
     png_colorp palette = nullptr;
     int entries = 0;
     png_get_PLTE(png_, info_, &palette, &entries);
-    bitsPerPixel_ = 8;
-    kind_ = kKindPngPalette;
-    paletteEntries_ = entries;
-  } else if ((colourType_ & PNG_COLOR_MASK_COLOR) != 0) {
-    const bool alpha = (colourType_ & PNG_COLOR_MASK_ALPHA) != 0;
-    bitsPerPixel_ = alpha ? 32 : 24;
-    kind_ = alpha ? kKindPngRgbAlpha : kKindPngRgb;
-  } else {
-    if (bitDepth_ < 8) png_set_expand(png_);
-    // Grey with an alpha channel, or low-depth grey whose tRNS the expansion
-    // turns into one, would deliver two bytes a pixel: keep only the grey.
-    png_set_strip_alpha(png_);
-    bitsPerPixel_ = 8;
-    kind_ = kKindPngGrey;
-  }
-  return 1;
-}
-
-int PngReader::Read() {
-  const int decoded = readingActive_ == 1 && image_ != nullptr ? DecodeRows() : 0;
-  ReportProgress(progress_, progress_phase::kReading, height_ - 1, height_);
-  Close();
-  return decoded;
-}
-
-int PngReader::DecodeRows() {
-  RasterImage& target = *image_;
-  const bool sameGeometry = target.BitsPerPixel() == bitsPerPixel_ &&
-                            target.PaletteEntries() == paletteEntries_ &&
-                            target.Width() == width_ && target.Height() == height_;
-  if (!sameGeometry && !target.Create(width_, height_, bitsPerPixel_, paletteEntries_)) return 0;
-  if (setjmp(png_jmpbuf(png_)) != 0) return 0;
-
-  if (kind_ == kKindPngPalette) {
-    png_colorp palette = nullptr;
-    int entries = 0;
-    png_get_PLTE(png_, info_, &palette, &entries);
-    if (entries > 256 || entries > target.PaletteEntries()) return 0;
+    if (entries > kMaxPaletteEntries || entries > Target().PaletteEntries()) {
+      return Fail(Failure::Corrupt);
+    }
     for (int i = 0; i < entries; ++i) {
-      std::uint8_t* entry = target.Palette() + i * ColorTable::kEntryBytes;
+      std::uint8_t* entry = Target().Palette() + i * ColorTable::kEntryBytes;
       entry[0] = palette[i].red;
       entry[1] = palette[i].green;
       entry[2] = palette[i].blue;
     }
   }
+  return ReadRows();
+}
 
+bool PngReader::ReadRows() {
+  if (setjmp(png_jmpbuf(png_)) != 0) return FailFromLibpng();
+  png_set_packing(png_);
+  const bool grey = header_.colourType == PngHeader::ColourType::Grey ||
+                    header_.colourType == PngHeader::ColourType::GreyAlpha;
+  if (grey) {
+    if (header_.bitDepth < 8) png_set_expand(png_);
+    // Grey with an alpha channel, or low-depth grey whose tRNS the expansion
+    // turns into one, would deliver two bytes a pixel: keep only the grey.
+    png_set_strip_alpha(png_);
+  }
   double fileGamma = kSrgbFileGamma;
   int intent = 0;
   if (png_get_sRGB(png_, info_, &intent) == 0) png_get_gAMA(png_, info_, &fileGamma);
@@ -144,17 +143,31 @@ int PngReader::DecodeRows() {
   png_read_update_info(png_, info_);
   // Whatever the transformations made of a row, it is never written past the
   // target's row.
-  if (png_get_rowbytes(png_, info_) != target.RowBytes()) return 0;
+  if (png_get_rowbytes(png_, info_) != Target().RowBytes()) return Fail(Failure::Unsupported);
 
   for (int pass = 0; pass < passes; ++pass) {
     for (std::int32_t i = 0; i < height_; ++i) {
-      png_bytep row = target.Row(i);
+      png_bytep row = Target().Row(i);
       png_read_rows(png_, &row, nullptr, 1);
-      ReportProgress(progress_, progress_phase::kReading, i, height_);
+      RowDone(i);
     }
   }
   png_read_end(png_, info_);
-  return 1;
+  return true;
+}
+
+bool PngReader::FailFromLibpng() {
+  return Fail(input_.failure != Failure::None ? input_.failure : Failure::Corrupt);
+}
+
+void PngReader::ReleaseFormat() {
+  if (png_ != nullptr) png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, nullptr);
+  png_ = nullptr;
+  info_ = nullptr;
+  input_ = {};
+  header_ = {};
+  bitsPerPixel_ = 0;
+  paletteEntries_ = 0;
 }
 
 }  // namespace dropshrink

@@ -1,13 +1,23 @@
 #include "engine/readers/TiffReader.h"
 
+#include <array>
 #include <climits>
 #include <cstring>
 #include <mutex>
 
+#include "engine/ByteBuffer.h"
 #include "engine/CheckedSize.h"
+#include "engine/readers/ByteCursor.h"
 
 namespace dropshrink {
 namespace {
+
+constexpr std::size_t kSignatureBytes = 4;
+// The byte-order mark reads the same either way round.
+constexpr std::uint16_t kLittleEndianMark = 0x4949;  // "II"
+constexpr std::uint16_t kBigEndianMark = 0x4D4D;     // "MM"
+constexpr std::uint16_t kClassicVersion = 42;
+constexpr std::uint16_t kBigVersion = 43;
 
 // libtiff reports through process-wide handlers; with none it says nothing.
 void SilenceLibtiff() {
@@ -18,83 +28,125 @@ void SilenceLibtiff() {
   });
 }
 
+TiffReader::Input& InputOf(thandle_t handle) {
+  return *static_cast<TiffReader::Input*>(handle);
+}
+
+// Records why the file gave out, so a failed libtiff call is named without reading its message.
+tmsize_t ReadFromFile(thandle_t handle, void* data, tmsize_t size) {
+  TiffReader::Input& input = InputOf(handle);
+  if (size <= 0) return 0;
+  const std::size_t wanted = static_cast<std::size_t>(size);
+  const std::size_t got = std::fread(data, 1, wanted, input.file);
+  if (got < wanted) {
+    input.failure = std::ferror(input.file) != 0 ? Failure::Unreadable : Failure::Truncated;
+  }
+  return static_cast<tmsize_t>(got);
+}
+
+tmsize_t RefuseWrite(thandle_t, void*, tmsize_t) {
+  return 0;
+}
+
+toff_t SeekInFile(thandle_t handle, toff_t offset, int whence) {
+  std::FILE* file = InputOf(handle).file;
+  if (std::fseek(file, static_cast<long>(offset), whence) != 0) return static_cast<toff_t>(-1);
+  const long at = std::ftell(file);
+  return at < 0 ? static_cast<toff_t>(-1) : static_cast<toff_t>(at);
+}
+
+// The reader closes the file it owns.
+int LeaveOpen(thandle_t) {
+  return 0;
+}
+
+toff_t LengthOfFile(thandle_t handle) {
+  return InputOf(handle).length;
+}
+
+std::uint64_t LengthOf(std::FILE* file) {
+  std::uint64_t length = 0;
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long end = std::ftell(file);
+    if (end > 0) length = static_cast<std::uint64_t>(end);
+  }
+  std::fseek(file, 0, SEEK_SET);
+  return length;
+}
+
+std::uint16_t Swapped(std::uint16_t value) {
+  return static_cast<std::uint16_t>(value << 8 | value >> 8);
+}
+
 }  // namespace
 
-void TiffReader::Reset() {
-  progress_ = nullptr;
-  tiff_ = nullptr;
-  readingActive_ = 0;
-  path_.Free();
-  bitsPerPixel_ = 0;
-  kind_ = kKindNone;
-  width_ = 0;
-  height_ = 0;
-  image_ = nullptr;
-}
-
-int TiffReader::Close() {
-  if (tiff_ != nullptr) TIFFClose(tiff_);
-  Reset();
-  return 1;
-}
-
-int TiffReader::Open(const char* path, RasterImage& target, ProgressCallback progress) {
-  Close();
+bool TiffReader::ParseHeader() {
   SilenceLibtiff();
-  if (path == nullptr || (tiff_ = TIFFOpen(path, "r")) == nullptr) {
-    Close();
-    return 0;
-  }
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width);
-  TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height);
+  std::array<std::uint8_t, kSignatureBytes> signature{};
+  if (std::fread(signature.data(), signature.size(), 1, File()) != 1) return false;
+  ByteCursor cursor(signature);
+  const std::uint16_t mark = cursor.U16();
+  const std::uint16_t storedVersion = cursor.U16();
+  if (mark != kLittleEndianMark && mark != kBigEndianMark) return false;
+  header_.byteOrder = mark == kLittleEndianMark ? TiffHeader::ByteOrder::LittleEndian
+                                                : TiffHeader::ByteOrder::BigEndian;
+  const std::uint16_t version = header_.byteOrder == TiffHeader::ByteOrder::LittleEndian
+                                    ? storedVersion
+                                    : Swapped(storedVersion);
+  if (version != kClassicVersion && version != kBigVersion) return false;
+  header_.version =
+      version == kClassicVersion ? TiffHeader::Version::Classic : TiffHeader::Version::Big;
+
+  input_ = {File(), LengthOf(File()), Failure::None};
+  // "m": the file is read through the procedures, never mapped.
+  tiff_ = TIFFClientOpen("", "rm", &input_, ReadFromFile, RefuseWrite, SeekInFile, LeaveOpen,
+                         LengthOfFile, nullptr, nullptr);
+  if (tiff_ == nullptr) return FailFromLibtiff();
+
+  // A missing tag leaves 0.
+  TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &header_.width);
+  TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &header_.length);
+  header_.layout = TIFFIsTiled(tiff_) ? TiffHeader::Layout::Tiles : TiffHeader::Layout::Strips;
+  header_.chunkBytes =
+      header_.layout == TiffHeader::Layout::Tiles ? TIFFTileSize64(tiff_) : TIFFStripSize64(tiff_);
+  if (header_.width < 1 || header_.length < 1) return Fail(Failure::Corrupt);
   // The RGBA raster must fit in one store, and the picture in a RasterImage.
   // libtiff decodes one strip or tile at a time into a buffer it allocates,
   // sized by the samples per pixel the file claims: that buffer too must fit
   // in 32 bits.
-  const std::uint64_t chunkBytes =
-      TIFFIsTiled(tiff_) ? TIFFTileSize64(tiff_) : TIFFStripSize64(tiff_);
-  if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX ||
-      !CheckedPixelBytes(width, height, 4) || chunkBytes > UINT32_MAX) {
-    Close();
-    return 0;
+  if (header_.width > INT32_MAX || header_.length > INT32_MAX ||
+      !CheckedPixelBytes(header_.width, header_.length, 4) || header_.chunkBytes > UINT32_MAX) {
+    return Fail(Failure::TooLarge);
   }
-  width_ = width;
-  height_ = height;
-  path_.Assign(path);
-  progress_ = progress;
-  image_ = &target;
-  bitsPerPixel_ = 32;
+  width_ = static_cast<int>(header_.width);
+  height_ = static_cast<int>(header_.length);
   kind_ = kKindTiff;
-  readingActive_ = 1;
-  return 1;
+  return true;
 }
 
-int TiffReader::Read() {
+bool TiffReader::DecodeRows() {
+  // Photometric interpretations and sample layouts the RGBA interface cannot read.
+  std::array<char, 1024> why{};
+  if (TIFFRGBAImageOK(tiff_, why.data()) == 0) return Fail(Failure::Unsupported);
+  if (!CreateTarget(24, 0)) return false;
   MappedStore raster;
-  ByteBuffer row;
-  const bool decoded = readingActive_ == 1 && DecodeRaster(raster, row);
-  const auto height = static_cast<int>(height_);
-  ReportProgress(progress_, progress_phase::kReading, height - 1, height);
-  Close();
+  const bool decoded = DecodeRaster(raster);
   raster.Free(true);
-  return decoded ? 1 : 0;
+  return decoded;
 }
 
-bool TiffReader::DecodeRaster(MappedStore& raster, ByteBuffer& row) {
-  const auto width = static_cast<std::int32_t>(width_);
-  const auto height = static_cast<std::int32_t>(height_);
-  RasterImage& target = *image_;
-  const bool sameGeometry =
-      target.Width() == width && target.Height() == height && target.BitsPerPixel() == 24;
-  const std::uint32_t rowBytes = width_ * 4;
-  if ((!sameGeometry && !target.Create(width, height, 24, 0)) ||
-      row.Allocate(static_cast<std::int32_t>(rowBytes)) == 0 ||
-      !raster.Allocate(*CheckedPixelBytes(width, height, 4), kTempPrefix, nullptr) ||
-      TIFFReadRGBAImage(tiff_, width_, height_, reinterpret_cast<std::uint32_t*>(raster.Data()),
-                        0) == 0) {
-    return false;
+bool TiffReader::DecodeRaster(MappedStore& raster) {
+  const std::int32_t width = width_;
+  const std::int32_t height = height_;
+  const std::uint32_t rowBytes = header_.width * 4;
+  ByteBuffer row;
+  if (row.Allocate(static_cast<std::int32_t>(rowBytes)) == 0) return Fail(Failure::OutOfMemory);
+  if (!raster.Allocate(*CheckedPixelBytes(width, height, 4), kTempPrefix, nullptr)) {
+    return Fail(raster.LastFailure());
+  }
+  if (TIFFReadRGBAImage(tiff_, header_.width, header_.length,
+                        reinterpret_cast<std::uint32_t*>(raster.Data()), 0) == 0) {
+    return FailFromLibtiff();
   }
   // libtiff's raster starts with the bottom row.
   for (std::int32_t i = 0; i < height / 2; ++i) {
@@ -106,15 +158,26 @@ bool TiffReader::DecodeRaster(MappedStore& raster, ByteBuffer& row) {
   }
   for (std::int32_t r = 0; r < height; ++r) {
     const std::uint8_t* in = raster.Data() + static_cast<std::size_t>(r) * rowBytes;
-    std::uint8_t* out = target.Row(r);
+    std::uint8_t* out = Target().Row(r);
     for (std::int32_t j = 0; j < width; ++j, in += 4, out += 3) {
       out[0] = in[0];
       out[1] = in[1];
       out[2] = in[2];
     }
-    ReportProgress(progress_, progress_phase::kReading, r, height);
+    RowDone(r);
   }
   return true;
+}
+
+bool TiffReader::FailFromLibtiff() {
+  return Fail(input_.failure != Failure::None ? input_.failure : Failure::Corrupt);
+}
+
+void TiffReader::ReleaseFormat() {
+  if (tiff_ != nullptr) TIFFClose(tiff_);
+  tiff_ = nullptr;
+  input_ = {};
+  header_ = {};
 }
 
 }  // namespace dropshrink

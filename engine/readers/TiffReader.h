@@ -1,48 +1,63 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string_view>
 
 #include <tiffio.h>
 
-#include "engine/ByteBuffer.h"
-#include "engine/ImageKind.h"
 #include "engine/MappedStore.h"
-#include "engine/Progress.h"
-#include "engine/RasterImage.h"
-#include "engine/TextBuffer.h"
+#include "engine/readers/ReaderSkeleton.h"
 
 namespace dropshrink {
 
+// What the file header and the first image directory say, as far as Open decides on them.
+struct TiffHeader {
+  enum class ByteOrder { LittleEndian, BigEndian };
+  enum class Version { Classic, Big };
+  enum class Layout { Strips, Tiles };
+
+  ByteOrder byteOrder = ByteOrder::LittleEndian;
+  Version version = Version::Classic;
+  // ImageWidth and ImageLength; 0 when the tag is missing.
+  std::uint32_t width = 0;
+  std::uint32_t length = 0;
+  Layout layout = Layout::Strips;
+  // One decoded strip or tile, as libtiff allocates it.
+  std::uint64_t chunkBytes = 0;
+};
+
 // The first image of a TIFF file, whatever its variant, through libtiff's RGBA
 // interface, as 24-bit colour; alpha is dropped without blending.
-class TiffReader {
+class TiffReader : public ReaderSkeleton<TiffReader> {
  public:
-  TiffReader() { Reset(); }
-  TiffReader(const TiffReader&) = delete;
-  TiffReader& operator=(const TiffReader&) = delete;
+  static constexpr std::string_view kFormatName = "TIFF";
+
+  TiffReader() = default;
   ~TiffReader() { Close(); }
 
-  int Open(const char* path, RasterImage& target, ProgressCallback progress);
-  int Read();
-  int Close();
-  void Reset();
-
-  ImageKind Kind() const { return kind_; }
-  std::uint32_t Width() const { return width_; }
-  std::uint32_t Height() const { return height_; }
+  // What libtiff's file procedures reach: the skeleton's file, its length, and
+  // why it gave out before libtiff had all it asked for.
+  struct Input {
+    std::FILE* file = nullptr;
+    std::uint64_t length = 0;
+    Failure failure = Failure::None;
+  };
 
  private:
-  bool DecodeRaster(MappedStore& raster, ByteBuffer& row);
+  friend class ReaderSkeleton<TiffReader>;
 
-  ProgressCallback progress_;
-  TIFF* tiff_;
-  int readingActive_;
-  TextBuffer path_;
-  std::int32_t bitsPerPixel_;
-  ImageKind kind_;
-  std::uint32_t width_;
-  std::uint32_t height_;
-  RasterImage* image_;
+  bool ParseHeader();
+  bool DecodeRows();
+  void ReleaseFormat();
+
+  bool DecodeRaster(MappedStore& raster);
+  // The reason for a libtiff call that failed.
+  bool FailFromLibtiff();
+
+  TiffHeader header_;
+  Input input_;
+  TIFF* tiff_ = nullptr;
 };
 
 }  // namespace dropshrink
