@@ -3,104 +3,228 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
-#include "engine/readers/JpegCodec.h"
+#include "tests/support/Bitmap.h"
+#include "tests/support/CjpegReference.h"
 #include "tests/support/Files.h"
+#include "tests/support/PhotoLike.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
 namespace {
 
+using testing::Bytes;
 using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
 
-void WriteJpeg(const std::string& path, int bits, int width = 24, int height = 16) {
-  RasterImage image;
-  ASSERT_TRUE(image.Create(width, height, bits, 0));
-  for (std::uint32_t i = 0; i < image.PixelBytes(); ++i) {
-    image.Pixels()[i] = static_cast<std::uint8_t>(i * 7);
+const testing::Netpbm kPhoto = testing::PhotoLike(37, 21, 3);
+
+// The component count of a JPEG's frame header, found by walking its markers: a judge that
+// shares no code with our decoder. 0 when there is no frame header.
+int ComponentsOf(const Bytes& jpeg) {
+  std::size_t at = 2;
+  while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+    const unsigned marker = jpeg[at + 1];
+    const std::size_t length = jpeg[at + 2] << 8 | jpeg[at + 3];
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) return at + 9 < jpeg.size() ? jpeg[at + 9] : 0;
+    at += 2 + length;
   }
-  JpegCodec codec;
-  ASSERT_EQ(codec.Write(path.c_str(), image, 90, bits == 24 ? 1 : 0, 0, 0, nullptr), 1);
+  return 0;
 }
 
-int ComponentsOf(const std::string& path) {
-  RasterImage image;
-  JpegCodec codec;
-  if (codec.Open(path.c_str(), image, nullptr) != 1) return 0;
-  return codec.Kind() == kKindJpegColor ? 3 : 1;
+// The grey levels our writer gives a colour picture: (306 R + 601 G + 117 B) >> 10.
+testing::Netpbm GreyLevelsOf(const testing::Netpbm& colour) {
+  testing::Netpbm grey{colour.width, colour.height, 1, {}};
+  for (std::size_t i = 0; i + 2 < colour.pixels.size(); i += 3) {
+    grey.pixels.push_back(static_cast<std::uint8_t>(
+        (306 * colour.pixels[i] + 601 * colour.pixels[i + 1] + 117 * colour.pixels[i + 2]) >> 10));
+  }
+  return grey;
 }
 
-TEST(ConvertToJpegTest, EveryResultAndNothingLeftBehind) {
+TEST(ConvertToJpegTest, EveryFailureSaysWhyAndLeavesNothingBehind) {
   ScopedTempDir dir;
-  const std::string colour = dir.File("colour.jpg");
-  WriteJpeg(colour, 24);
+  const std::string photo = dir.File("photo.bmp");
+  WriteBytes(photo, testing::Bitmap24(kPhoto));
+  Bytes cut = ReadBytes(photo);
+  cut.resize(cut.size() - 100);
+  WriteBytes(dir.File("cut.bmp"), cut);
   WriteBytes(dir.File("text.jpg"), {'h', 'e', 'l', 'l', 'o'});
   std::filesystem::create_directory(dir.Path() / "folder.jpg");
+  const std::string palette = std::string(DROPSHRINK_FIXTURES) + "/bmp/win8-palette.bmp";
   const std::string out = dir.File("out.jpg");
+  const std::string missing = dir.File("missing.jpg");
+  const std::string cutFile = dir.File("cut.bmp");
+  const std::string text = dir.File("text.jpg");
+  const std::string folder = dir.File("folder.jpg");
+  const std::string pattern = dir.File("text.*");
+  const std::string noFolder = dir.File("none/out.jpg");
 
   struct Case {
     const char* what;
     const char* source;
     const char* destination;
-    int quality, smoothing;
-    ConversionResult expected;
+    JpegSettings settings;
+    ConversionResult result;
+    Failure failure;
+    std::string_view format = {};
+    std::string place = {};
   };
-  const std::string missing = dir.File("missing.jpg");
-  const std::string text = dir.File("text.jpg");
-  const std::string folder = dir.File("folder.jpg");
-  const std::string pattern = dir.File("text.*");
-  const std::string noFolder = dir.File("none/out.jpg");
+  const auto with = [](int quality, int smoothing) {
+    return JpegSettings{.quality = quality, .smoothing = smoothing};
+  };
   const Case cases[] = {
-      {"quality 0", colour.c_str(), out.c_str(), 0, 0, kInvalidArgument},
-      {"quality 101", colour.c_str(), out.c_str(), 101, 0, kInvalidArgument},
-      {"smoothing -1", colour.c_str(), out.c_str(), 75, -1, kInvalidArgument},
-      {"smoothing 101", colour.c_str(), out.c_str(), 75, 101, kInvalidArgument},
-      {"no destination", colour.c_str(), nullptr, 75, 0, kInvalidArgument},
-      {"no source", nullptr, out.c_str(), 75, 0, kInvalidArgument},
-      {"missing source", missing.c_str(), out.c_str(), 75, 0, kSourceMissing},
-      {"empty source", "", out.c_str(), 75, 0, kSourceMissing},
-      {"text named .jpg", text.c_str(), out.c_str(), 75, 0, kSourceUnreadable},
-      {"a folder", folder.c_str(), out.c_str(), 75, 0, kSourceUnreadable},
-      {"a wildcard pattern", pattern.c_str(), out.c_str(), 75, 0, kSourceUnreadable},
-      {"destination folder missing", colour.c_str(), noFolder.c_str(), 75, 0, kWriteFailed},
-      {"destination is a folder", colour.c_str(), folder.c_str(), 75, 0, kWriteFailed},
+      {"quality 0", photo.c_str(), out.c_str(), with(0, 0), kInvalidArgument,
+       Failure::InvalidArgument},
+      {"quality 101", photo.c_str(), out.c_str(), with(101, 0), kInvalidArgument,
+       Failure::InvalidArgument},
+      {"smoothing -1", photo.c_str(), out.c_str(), with(75, -1), kInvalidArgument,
+       Failure::InvalidArgument},
+      {"smoothing 101", photo.c_str(), out.c_str(), with(75, 101), kInvalidArgument,
+       Failure::InvalidArgument},
+      {"no destination", photo.c_str(), nullptr, kApplicationSettings, kInvalidArgument,
+       Failure::InvalidArgument},
+      {"no source", nullptr, out.c_str(), kApplicationSettings, kInvalidArgument,
+       Failure::InvalidArgument},
+      {"missing source", missing.c_str(), out.c_str(), kApplicationSettings, kSourceMissing,
+       Failure::SourceMissing},
+      {"empty source", "", out.c_str(), kApplicationSettings, kSourceMissing,
+       Failure::SourceMissing},
+      {"text named .jpg", text.c_str(), out.c_str(), kApplicationSettings, kSourceUnreadable,
+       Failure::NotThisFormat},
+      // A refusal by the reader that knew the file tells more than the readers after it.
+      {"a palette bitmap", palette.c_str(), out.c_str(), kApplicationSettings, kSourceUnreadable,
+       Failure::Unsupported, "BMP"},
+      {"a cut bitmap", cutFile.c_str(), out.c_str(), kApplicationSettings, kSourceUnreadable,
+       Failure::Truncated, "BMP"},
+      // The pattern matches a file, but no file has its literal name.
+      {"a wildcard pattern", pattern.c_str(), out.c_str(), kApplicationSettings, kSourceUnreadable,
+       Failure::SourceMissing},
+      {"destination folder missing",
+       photo.c_str(),
+       noFolder.c_str(),
+       kApplicationSettings,
+       kWriteFailed,
+       Failure::DestinationNotWritable,
+       {},
+       noFolder},
+      {"destination is a folder",
+       photo.c_str(),
+       folder.c_str(),
+       kApplicationSettings,
+       kWriteFailed,
+       Failure::DestinationNotWritable,
+       {},
+       folder},
   };
   const auto before = dir.Files();
   for (const Case& c : cases) {
-    EXPECT_EQ(ConvertToJpeg(c.source, c.destination, 0, c.quality, 1, c.smoothing), c.expected)
-        << c.what;
-    EXPECT_EQ(dir.Files(), before) << c.what;
+    SCOPED_TRACE(c.what);
+    const ConversionOutcome outcome = ConvertToJpegWithReason(c.source, c.destination, c.settings);
+    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_EQ(outcome.reason.failure, c.failure) << Describe(outcome.reason);
+    if (!c.format.empty()) {
+      EXPECT_EQ(outcome.reason.format, c.format);
+    }
+    EXPECT_EQ(outcome.reason.place, c.place);
+    EXPECT_EQ(dir.Files(), before);
   }
 
-  EXPECT_EQ(ConvertToJpeg(colour.c_str(), out.c_str(), 0, 75, 1, 0), kSucceeded);
-  EXPECT_EQ(ComponentsOf(out), 3);
-  EXPECT_EQ(ConvertToJpeg(colour.c_str(), out.c_str(), 1, 75, 1, 0), kSucceeded);
-  EXPECT_EQ(ComponentsOf(out), 1);
-  EXPECT_EQ(ConvertToJpeg(colour.c_str(), out.c_str(), 2, 75, 1, 0), kSucceeded);
-  EXPECT_EQ(ComponentsOf(out), 3);  // only exactly 1 means grey
-  EXPECT_EQ(dir.Files().size(), before.size() + 1);
+  // A folder is no picture: it ends unread, with a reason.
+  const ConversionOutcome outcome =
+      ConvertToJpegWithReason(folder.c_str(), out.c_str(), kApplicationSettings);
+  EXPECT_EQ(outcome.result, kSourceUnreadable);
+  EXPECT_NE(outcome.reason.failure, Failure::None);
+  EXPECT_EQ(dir.Files(), before);
 }
 
-TEST(ConvertToJpegTest, GreySourceBecomesColourOutput) {
+// The conversion's own signature: grey is exactly 1 or colour.
+TEST(ConvertToJpegTest, OutputIsCjpegsForTheSamePixels) {
   ScopedTempDir dir;
-  WriteJpeg(dir.File("grey.jpg"), 8);
-  ASSERT_EQ(ComponentsOf(dir.File("grey.jpg")), 1);
-  EXPECT_EQ(ConvertToJpeg(dir.File("grey.jpg").c_str(), dir.File("o.jpg").c_str(), 0, 75, 1, 0),
-            kSucceeded);
-  EXPECT_EQ(ComponentsOf(dir.File("o.jpg")), 3);
+  const std::string photo = dir.File("photo.bmp");
+  WriteBytes(photo, testing::Bitmap24(kPhoto));
+  const Bytes colour =
+      testing::CjpegReferenceOf(photo, dir.File("colour.jpg"), kApplicationSettings);
+  // cjpeg rounds its own grey weights, so it is given our grey levels to encode.
+  const Bytes grey = testing::CjpegReference(GreyLevelsOf(kPhoto), dir.File("grey"));
+  ASSERT_FALSE(colour.empty());
+  ASSERT_FALSE(grey.empty());
+  struct Case {
+    std::int32_t grey;
+    const Bytes& expected;
+    int components;
+  };
+  for (const Case& c : {Case{0, colour, 3}, Case{1, grey, 1}, Case{2, colour, 3}}) {
+    SCOPED_TRACE(c.grey);
+    EXPECT_EQ(ConvertToJpeg(photo.c_str(), dir.File("out.jpg").c_str(), c.grey, 75, 1, 0),
+              kSucceeded);
+    const Bytes written = ReadBytes(dir.File("out.jpg"));
+    EXPECT_EQ(ComponentsOf(written), c.components);
+    EXPECT_TRUE(written == c.expected);
+  }
 }
 
-TEST(ConvertToJpegTest, StoreThatCannotBeMadeMeansUnreadable) {
+TEST(ConvertToJpegTest, GreyJpegSourceBecomesColourOutput) {
   ScopedTempDir dir;
-  WriteJpeg(dir.File("big.jpg"), 24, 20000, 8);
-  setenv("TMPDIR", "/proc", 1);  // no store can be made there
-  const ConversionResult result =
-      ConvertToJpeg(dir.File("big.jpg").c_str(), dir.File("o.jpg").c_str(), 0, 75, 1, 0);
-  setenv("TMPDIR", dir.Path().c_str(), 1);
-  EXPECT_EQ(result, kSourceUnreadable);
-  EXPECT_EQ(dir.Files(), std::vector<std::string>{"big.jpg"});
+  const testing::Netpbm grey = testing::PhotoLike(29, 19, 1);
+  ASSERT_FALSE(testing::CjpegReference(grey, dir.File("grey"), {.quality = 90}).empty());
+  ASSERT_EQ(ComponentsOf(ReadBytes(dir.File("grey.jpg"))), 1);
+  // djpeg -rgb hands cjpeg the grey levels as equal red, green and blue.
+  ASSERT_TRUE(testing::RunsCleanly("djpeg -rgb -outfile '" + dir.File("decoded.ppm") + "' '" +
+                                   dir.File("grey.jpg") + "'"));
+  const Bytes expected = testing::CjpegReferenceOf(dir.File("decoded.ppm"),
+                                                   dir.File("expected.jpg"), kApplicationSettings);
+  ASSERT_FALSE(expected.empty());
+  const ConversionOutcome outcome = ConvertToJpegWithReason(
+      dir.File("grey.jpg").c_str(), dir.File("o.jpg").c_str(), kApplicationSettings);
+  ASSERT_EQ(outcome.result, kSucceeded) << Describe(outcome.reason);
+  const Bytes written = ReadBytes(dir.File("o.jpg"));
+  EXPECT_EQ(ComponentsOf(written), 3);
+  EXPECT_TRUE(written == expected);
+}
+
+// The pixel store is the first thing a decode needs from the temporary folder.
+TEST(ConvertToJpegTest, ATemporaryFolderWithoutRoomSaysSoAndNamesTheFolder) {
+  ScopedTempDir dir;
+  const std::string photo = dir.File("photo.bmp");
+  WriteBytes(photo, testing::Bitmap24(testing::PhotoLike(200, 100, 3)));
+  const std::string own = dir.Path().string() + "/";
+  struct Case {
+    const char* what;
+    std::string tmpdir;
+    // Past this many bytes a file cannot grow, as on a full disk; no limit when 0.
+    rlim_t limit;
+    Failure failure;
+    std::string place;
+  };
+  const Case cases[] = {
+      {"no room for the store", own, 16384, Failure::NoSpaceForStore, own},
+      // procfs takes no new file, even from root.
+      {"a folder that takes no file", "/proc", 0, Failure::NoTempFolder, "/proc/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    setenv("TMPDIR", c.tmpdir.c_str(), 1);
+    ConversionOutcome outcome;
+    {
+      std::optional<testing::ScopedFileSizeLimit> limit;
+      if (c.limit != 0) limit.emplace(c.limit);
+      outcome =
+          ConvertToJpegWithReason(photo.c_str(), dir.File("o.jpg").c_str(), kApplicationSettings);
+    }
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    EXPECT_EQ(outcome.result, kSourceUnreadable);
+    EXPECT_EQ(outcome.reason.failure, c.failure);
+    EXPECT_EQ(outcome.reason.place, c.place);
+    EXPECT_NE(Describe(outcome.reason).find(c.place), std::string::npos)
+        << Describe(outcome.reason);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"photo.bmp"});
+  }
 }
 
 TEST(ConvertToJpegTest, EverySampleFormatConvertsInColourAndInGrey) {
@@ -108,27 +232,38 @@ TEST(ConvertToJpegTest, EverySampleFormatConvertsInColourAndInGrey) {
   const std::string samples = DROPSHRINK_SAMPLES;
   for (const char* name : {"colour-jpeg.jpg", "grey-jpeg.jpg", "colour-bmp.bmp", "colour-tiff.tiff",
                            "palette-png.png", "colour-pcx.pcx", "colour-photocd.pcd"}) {
+    SCOPED_TRACE(name);
     const std::string source = samples + "/" + name;
-    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("c.jpg").c_str(), 0, 75, 1, 0), kSucceeded)
-        << name;
-    EXPECT_EQ(ComponentsOf(dir.File("c.jpg")), 3) << name;
-    EXPECT_EQ(ConvertToJpeg(source.c_str(), dir.File("g.jpg").c_str(), 1, 75, 1, 0), kSucceeded)
-        << name;
-    EXPECT_EQ(ComponentsOf(dir.File("g.jpg")), 1) << name;
-    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"c.jpg", "g.jpg"})) << name;
+    const JpegSettings grey{.grey = true};
+    EXPECT_EQ(
+        ConvertToJpegWithReason(source.c_str(), dir.File("c.jpg").c_str(), kApplicationSettings)
+            .result,
+        kSucceeded);
+    EXPECT_EQ(ComponentsOf(ReadBytes(dir.File("c.jpg"))), 3);
+    EXPECT_EQ(ConvertToJpegWithReason(source.c_str(), dir.File("g.jpg").c_str(), grey).result,
+              kSucceeded);
+    EXPECT_EQ(ComponentsOf(ReadBytes(dir.File("g.jpg"))), 1);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"c.jpg", "g.jpg"}));
   }
 }
 
-TEST(ReadImageFileTest, FillsTheTargetOrReportsWhy) {
+TEST(ReadImageFileTest, FillsTheTargetOrSaysWhy) {
   ScopedTempDir dir;
-  WriteJpeg(dir.File("a.jpg"), 24, 5, 3);
+  WriteBytes(dir.File("a.bmp"), testing::Bitmap24(testing::PhotoLike(5, 3, 3)));
   RasterImage image;
-  EXPECT_EQ(ReadImageFile(dir.File("a.jpg").c_str(), image), kSucceeded);
+  EXPECT_EQ(ReadImageFile(dir.File("a.bmp").c_str(), image), kSucceeded);
   EXPECT_EQ(image.Width(), 5);
+  EXPECT_EQ(image.Height(), 3);
   EXPECT_EQ(image.BitsPerPixel(), 24);
+
   RasterImage other;
-  EXPECT_EQ(ReadImageFile(dir.File("b.jpg").c_str(), other), kSourceMissing);
-  EXPECT_EQ(ReadImageFile(dir.Path().c_str(), other), kSourceUnreadable);
+  const ConversionOutcome missing = ReadImageFileWithReason(dir.File("b.bmp").c_str(), other);
+  EXPECT_EQ(missing.result, kSourceMissing);
+  EXPECT_EQ(missing.reason.failure, Failure::SourceMissing);
+  WriteBytes(dir.File("text"), {'n', 'o'});
+  const ConversionOutcome foreign = ReadImageFileWithReason(dir.File("text").c_str(), other);
+  EXPECT_EQ(foreign.result, kSourceUnreadable);
+  EXPECT_EQ(foreign.reason.failure, Failure::NotThisFormat);
   EXPECT_EQ(other.Width(), 0);
 }
 
