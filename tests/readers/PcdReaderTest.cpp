@@ -3,19 +3,24 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "engine/ConversionCommand.h"
+#include "tests/support/CjpegReference.h"
+#include "tests/support/Decode.h"
 #include "tests/support/Files.h"
+#include "tests/support/LittleEndianBytes.h"
+#include "tests/support/Netpbm.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
 namespace {
 
+using testing::Bytes;
+using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
-using Bytes = std::vector<unsigned char>;
 using Rgb = std::array<std::uint8_t, 3>;
 
 TEST(PhotoYccToRgbTest, FollowsTheConversionFormulas) {
@@ -30,8 +35,8 @@ TEST(PhotoYccToRgbTest, FollowsTheConversionFormulas) {
       {128, 0, 137, {180, 242, 0}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(PhotoYccToRgb(c.y, c.c1, c.c2), c.rgb)
-        << int(c.y) << " " << int(c.c1) << " " << int(c.c2);
+    SCOPED_TRACE(::testing::Message() << int(c.y) << " " << int(c.c1) << " " << int(c.c2));
+    EXPECT_EQ(PhotoYccToRgb(c.y, c.c1, c.c2), c.rgb);
   }
 }
 
@@ -43,7 +48,7 @@ constexpr std::size_t kBase2End = kBase2Offset + 768 * 512 * 3 / 2;
 // 200 - k, and chroma bytes that count up across the row.
 Bytes PhotoCd(std::size_t length = kBase2End, bool signature = true) {
   Bytes b(length, 0);
-  if (signature) std::memcpy(b.data() + 0x800, "PCD_IPI", 7);
+  if (signature) testing::PutText(b, 0x800, "PCD_IPI");
   for (std::size_t k = 0; k < 256 && kBase2Offset + (k + 1) * 768 * 3 <= length; ++k) {
     unsigned char* pair = b.data() + kBase2Offset + k * 768 * 3;
     std::fill_n(pair, 768, static_cast<unsigned char>(k % 181));
@@ -98,9 +103,23 @@ Ycc ReadYcc(const std::string& path) {
   return {static_cast<int>(png.width), static_cast<int>(png.height), std::move(samples)};
 }
 
+// The picture ImageMagick's reader lays out for a base image, each pixel made
+// from its own luma and its 2 × 2 block's chroma. That reader gives a block's
+// own chroma at its top-left pixel only, so the chroma is taken from there.
+testing::Netpbm ReferencePicture(const Ycc& ycc) {
+  testing::Netpbm picture{ycc.width, ycc.height, 3, {}};
+  for (int y = 0; y < ycc.height; ++y) {
+    for (int x = 0; x < ycc.width; ++x) {
+      const std::uint8_t* own = &ycc.samples[3 * (y * ycc.width + x)];
+      const std::uint8_t* block = &ycc.samples[3 * ((y & ~1) * ycc.width + (x & ~1))];
+      const Rgb rgb = PhotoYccToRgb(own[0], block[1], block[2]);
+      picture.pixels.insert(picture.pixels.end(), rgb.begin(), rgb.end());
+    }
+  }
+  return picture;
+}
+
 TEST(PcdReaderTest, EachBaseImageOfAnotherEncodersFileAsItsOwnReaderLaysItOut) {
-  // ImageMagick's reader gives a 2 × 2 block's own chroma at its top-left
-  // pixel only, so every pixel is checked with its block's chroma from there.
   const std::string fixtures = std::string(DROPSHRINK_FIXTURES) + "/pcd/";
   ScopedTempDir dir;
   struct Case {
@@ -108,24 +127,27 @@ TEST(PcdReaderTest, EachBaseImageOfAnotherEncodersFileAsItsOwnReaderLaysItOut) {
     const char* size;
   };
   for (const Case& c : {Case{0, "192x128"}, Case{1, "384x256"}, Case{2, "768x512"}}) {
-    const Ycc ycc = ReadYcc(fixtures + "bands-ycc-" + c.size + ".png");
+    SCOPED_TRACE(c.size);
+    const testing::Netpbm expected =
+        ReferencePicture(ReadYcc(fixtures + "bands-ycc-" + c.size + ".png"));
     RasterImage image;
     PcdReader reader;
     ASSERT_EQ(reader.Open((fixtures + "bands.pcd").c_str(), image, c.resolution, nullptr), 1);
     ASSERT_EQ(reader.Read(), 1);
-    ASSERT_EQ(image.Width(), ycc.width) << c.size;
-    ASSERT_EQ(image.Height(), ycc.height) << c.size;
-    int wrong = 0;
-    for (int y = 0; y < ycc.height; ++y) {
-      for (int x = 0; x < ycc.width; ++x) {
-        const std::uint8_t* own = &ycc.samples[3 * (y * ycc.width + x)];
-        const std::uint8_t* block = &ycc.samples[3 * ((y & ~1) * ycc.width + (x & ~1))];
-        if (PixelAt(image, x, y) != PhotoYccToRgb(own[0], block[1], block[2])) ++wrong;
-      }
-    }
-    EXPECT_EQ(wrong, 0) << c.size;
+    ASSERT_EQ(image.Width(), expected.width);
+    ASSERT_EQ(image.Height(), expected.height);
+    EXPECT_EQ(std::vector<std::uint8_t>(image.Pixels(), image.Pixels() + image.PixelBytes()),
+              expected.pixels);
   }
-  EXPECT_TRUE(dir.Files().empty());
+
+  // The chain reads the 768 × 512 image and writes what cjpeg writes for those pixels.
+  const testing::Netpbm base = ReferencePicture(ReadYcc(fixtures + "bands-ycc-768x512.png"));
+  EXPECT_EQ(ConvertToJpegWithReason((fixtures + "bands.pcd").c_str(), dir.File("out.jpg").c_str(),
+                                    kApplicationSettings)
+                .result,
+            kSucceeded);
+  EXPECT_EQ(ReadBytes(dir.File("out.jpg")), testing::CjpegReference(base, dir.File("expected")));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "expected.pnm", "out.jpg"}));
 }
 
 TEST(PcdReaderTest, SmallerBaseImagesAndProgressPerRowPair) {
@@ -138,6 +160,7 @@ TEST(PcdReaderTest, SmallerBaseImagesAndProgressPerRowPair) {
   };
   for (const Case& c :
        {Case{0, kKindPhotoCd192x128, 192, 128}, Case{1, kKindPhotoCd384x256, 384, 256}}) {
+    SCOPED_TRACE(c.resolution);
     static std::vector<int> rows;
     rows.clear();
     RasterImage image;
@@ -160,28 +183,49 @@ TEST(PcdReaderTest, OnlyPhotoCdFilesLongEnoughAreAccepted) {
   Bytes bigBmp(2 * 1024 * 1024, 0);
   bigBmp[0] = 'B';
   bigBmp[1] = 'M';
+  Bytes signatureCut = PhotoCd();
+  signatureCut.resize(0x806);
   struct Case {
     const char* what;
     Bytes file;
     int resolution;
     int opened;
+    Failure failure;
   };
   const Case cases[] = {
-      {"exactly long enough", PhotoCd(), 2, 1},
-      {"one byte short", PhotoCd(kBase2End - 1), 2, 0},
-      {"short for 768 x 512, long enough for 384 x 256", PhotoCd(kBase2End - 1), 1, 1},
-      {"no signature", PhotoCd(kBase2End + 1024 * 1024, false), 2, 0},
-      {"resolution 3", PhotoCd(), 3, 0},
-      {"resolution 258 is 2 in its low byte", PhotoCd(), 258, 1},
-      {"a 2 MiB file of another kind", bigBmp, 2, 0},
+      {"exactly long enough", PhotoCd(), 2, 1, Failure::None},
+      {"one byte short", PhotoCd(kBase2End - 1), 2, 0, Failure::Truncated},
+      {"short for 768 x 512, long enough for 384 x 256", PhotoCd(kBase2End - 1), 1, 1,
+       Failure::None},
+      {"cut before the signature ends", signatureCut, 0, 0, Failure::NotThisFormat},
+      {"no signature", PhotoCd(kBase2End + 1024 * 1024, false), 2, 0, Failure::NotThisFormat},
+      {"resolution 3", PhotoCd(), 3, 0, Failure::InvalidArgument},
+      {"resolution 258 is 2 in its low byte", PhotoCd(), 258, 1, Failure::None},
+      {"a 2 MiB file of another kind", bigBmp, 2, 0, Failure::NotThisFormat},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.pcd"), c.file);
     RasterImage image;
-    PcdReader reader;
-    EXPECT_EQ(reader.Open(dir.File("x.pcd").c_str(), image, c.resolution, nullptr), c.opened)
-        << c.what;
+    const testing::Decoding d =
+        testing::DecodeWith<PcdReader>(dir.File("x.pcd"), image, c.resolution);
+    EXPECT_EQ(d.opened, c.opened);
+    EXPECT_EQ(d.read, c.opened);
+    EXPECT_EQ(d.failure, c.failure);
   }
+}
+
+TEST(PcdReaderTest, AFileCutAfterOpenFailsTheReadAsTruncated) {
+  ScopedTempDir dir;
+  WriteBytes(dir.File("x.pcd"), PhotoCd());
+  RasterImage image;
+  PcdReader reader;
+  ASSERT_EQ(reader.Open(dir.File("x.pcd").c_str(), image, 2, nullptr), 1);
+  std::filesystem::resize_file(dir.File("x.pcd"), kBase2End - 768);
+  EXPECT_EQ(reader.Read(), 0);
+  EXPECT_EQ(reader.LastFailure(), Failure::Truncated);
+  EXPECT_EQ(image.Pixels(), nullptr);
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.pcd"});
 }
 
 TEST(PcdReaderTest, LargeFilesNoOtherReaderTakesAreUnreadableNotNoise) {
@@ -192,10 +236,15 @@ TEST(PcdReaderTest, LargeFilesNoOtherReaderTakesAreUnreadableNotNoise) {
       text.push_back(static_cast<unsigned char>(ch));
   }
   WriteBytes(dir.File("notes.txt"), text);
-  EXPECT_EQ(ConvertToJpeg(dir.File("notes.txt").c_str(), dir.File("o.jpg").c_str(), 0, 75, 1, 0),
-            kSourceUnreadable);
+  const ConversionOutcome notes = ConvertToJpegWithReason(
+      dir.File("notes.txt").c_str(), dir.File("o.jpg").c_str(), kApplicationSettings);
+  EXPECT_EQ(notes.result, kSourceUnreadable);
+  EXPECT_EQ(notes.reason.failure, Failure::NotThisFormat);
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"notes.txt"});
   WriteBytes(dir.File("x.pcd"), PhotoCd());
-  EXPECT_EQ(ConvertToJpeg(dir.File("x.pcd").c_str(), dir.File("o.jpg").c_str(), 0, 75, 1, 0),
+  EXPECT_EQ(ConvertToJpegWithReason(dir.File("x.pcd").c_str(), dir.File("o.jpg").c_str(),
+                                    kApplicationSettings)
+                .result,
             kSucceeded);
   EXPECT_EQ(dir.Files(), (std::vector<std::string>{"notes.txt", "o.jpg", "x.pcd"}));
 }
