@@ -14,12 +14,12 @@ namespace {
 
 using testing::ScopedTempDir;
 
+const std::filesystem::path kFolder = std::string(DROPSHRINK_FIXTURES) + "/regressions";
+
 std::vector<std::filesystem::path> RegressionInputs() {
-  // Git keeps no empty folder, so a fresh clone may have none.
-  const std::filesystem::path folder = std::string(DROPSHRINK_FIXTURES) + "/regressions";
   std::vector<std::filesystem::path> inputs;
   std::error_code missing;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
+  for (const auto& entry : std::filesystem::directory_iterator(kFolder, missing)) {
     if (entry.is_regular_file() && !entry.path().filename().string().starts_with('.')) {
       inputs.push_back(entry.path());
     }
@@ -28,13 +28,20 @@ std::vector<std::filesystem::path> RegressionInputs() {
 }
 
 TEST(RegressionInputsTest, EachConvertsOrIsUnreadableAndLeavesNothingBehind) {
-  for (const std::filesystem::path& input : RegressionInputs()) {
+  // A missing or emptied folder would pass every row below by having none.
+  const std::vector<std::filesystem::path> inputs = RegressionInputs();
+  ASSERT_FALSE(inputs.empty()) << "no regression inputs in " << kFolder;
+  for (const std::filesystem::path& input : inputs) {
     SCOPED_TRACE(input.filename().string());
     ScopedTempDir dir;
     const std::string output = dir.File("out.jpg");
-    const ConversionResult result = ConvertToJpeg(input.c_str(), output.c_str(), 0, 75, 1, 0);
+    const ConversionOutcome outcome =
+        ConvertToJpegWithReason(input.c_str(), output.c_str(), kApplicationSettings);
+    const ConversionResult result = outcome.result;
     EXPECT_TRUE(result == kSucceeded || result == kSourceUnreadable)
         << ConversionResultName(result);
+    EXPECT_EQ(outcome.reason.failure == Failure::None, result == kSucceeded)
+        << Describe(outcome.reason);
     // The destination appears only for a success; no temporary file stays.
     const std::vector<std::string> expected =
         result == kSucceeded ? std::vector<std::string>{"out.jpg"} : std::vector<std::string>{};
