@@ -11,29 +11,68 @@
 #include "tests/support/Colours.h"
 #include "tests/support/Decode.h"
 #include "tests/support/Files.h"
+#include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
 namespace {
 
+using testing::Bytes;
 using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
-using Samples = std::vector<std::uint8_t>;
 
 const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/png/";
 
 using testing::Decoding;
 constexpr auto Decode = &testing::DecodeWith<PngReader>;
 
+// The IHDR chunk follows the 8-byte signature.
+constexpr std::size_t kIhdrAt = 8;
+
+std::uint32_t BigEndianU32At(const Bytes& bytes, std::size_t at) {
+  return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
+         std::uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+}
+
+void PutU32BigEndian(Bytes& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
+}
+
 // Offset of the first chunk of this type, or the file's size when there is none.
-std::size_t ChunkAt(const std::vector<unsigned char>& png, const std::string& type) {
-  std::size_t at = 8;
+std::size_t ChunkAt(const Bytes& png, const std::string& type) {
+  std::size_t at = kIhdrAt;
   while (at + 8 <= png.size() && std::string(png.begin() + at + 4, png.begin() + at + 8) != type) {
-    at += 12 + (std::size_t{png[at]} << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]);
+    at += 12 + std::size_t{BigEndianU32At(png, at)};
   }
   return std::min(at, png.size());
+}
+
+// The CRC of the chunk at `at` made right again for its type and data, after a test changed them.
+void FixCrc(Bytes& png, std::size_t at) {
+  const std::size_t length = BigEndianU32At(png, at);
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (std::size_t i = at + 4; i < at + 8 + length; ++i) {
+    crc ^= png[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+  }
+  PutU32BigEndian(png, at + 8 + length, ~crc);
+}
+
+// `type` is four letters.
+Bytes WithChunkAfterHeader(const Bytes& png, const char* type, const Bytes& data) {
+  Bytes chunk = {0, 0, 0, 0};
+  PutU32BigEndian(chunk, 0, static_cast<std::uint32_t>(data.size()));
+  chunk.insert(chunk.end(), type, type + 4);
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  chunk.insert(chunk.end(), 4, 0);
+  FixCrc(chunk, 0);
+  Bytes file = png;
+  const std::size_t afterHeader = kIhdrAt + 12 + BigEndianU32At(png, kIhdrAt);
+  file.insert(file.begin() + static_cast<std::ptrdiff_t>(afterHeader), chunk.begin(), chunk.end());
+  return file;
 }
 
 long PeakResidentKilobytes() {
@@ -111,37 +150,134 @@ TEST(PngReaderTest, GammaOneIsCorrectedForTheDisplay) {
   EXPECT_GT(changed, 0);
 }
 
-TEST(PngReaderTest, RefusedFilesAndDamagedData) {
+// gAMA 1.0 would brighten these pictures on the 2.2 display; the sRGB curve's gamma must not.
+TEST(PngReaderTest, SrgbAndGammaOfTheSrgbCurveLeaveStoredPixelsUnchanged) {
   ScopedTempDir dir;
-  for (const char* name : {"rgb16", "grey16"}) {
+  const Bytes grey = ReadBytes(kFixtures + "grey8-netpbm.png");
+  const Bytes rgb = ReadBytes(kFixtures + "rgb8.png");
+  const Bytes greyGammaOne = ReadBytes(kFixtures + "grey8-gamma1.png");
+  const Bytes gamma045455 = {0x00, 0x00, 0xB1, 0x8F};
+  const Bytes perceptual = {0};
+  struct Case {
+    const char* what;
+    Bytes file;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {"grey with sRGB", WithChunkAfterHeader(grey, "sRGB", perceptual), "grey8-netpbm.pnm"},
+      {"grey with gAMA 0.45455", WithChunkAfterHeader(grey, "gAMA", gamma045455),
+       "grey8-netpbm.pnm"},
+      {"RGB with sRGB", WithChunkAfterHeader(rgb, "sRGB", perceptual), "rgb8.pnm"},
+      {"sRGB before a gAMA 1.0", WithChunkAfterHeader(greyGammaOne, "sRGB", perceptual),
+       "grey8-netpbm.pnm"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.png"), c.file);
     RasterImage image;
-    EXPECT_EQ(Decode(kFixtures + name + ".png", image).opened, 0) << name;
+    ASSERT_EQ(Decode(dir.File("x.png"), image).read, 1);
+    EXPECT_EQ(testing::RgbOf(image), testing::RgbOf(testing::ReadNetpbm(kFixtures + c.stored)));
   }
-  std::vector<unsigned char> png = ReadBytes(kFixtures + "rgb8.png");
-  WriteBytes(dir.File("signature-only.png"), {png.begin(), png.begin() + 8});
-  WriteBytes(dir.File("not-png.png"), {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0});
-  for (const char* name : {"signature-only.png", "not-png.png"}) {
-    RasterImage image;
-    EXPECT_EQ(Decode(dir.File(name), image).opened, 0) << name;
-  }
+}
 
-  // Cut inside the image data: the header reads, the rows do not.
+TEST(PngReaderTest, RefusedFilesNameTheirReason) {
+  ScopedTempDir dir;
+  const Bytes png = ReadBytes(kFixtures + "rgb8.png");
+  Bytes textTransfer = png;
+  textTransfer[4] = '\n';  // "\r\n" became "\n"
+  Bytes badHeaderCrc = png;
+  badHeaderCrc[kIhdrAt + 8] ^= 1;
+  Bytes tooWide = png;
+  PutU32BigEndian(tooWide, kIhdrAt + 8, 1000001);
+  FixCrc(tooWide, kIhdrAt);
+  Bytes zeroWidth = png;
+  PutU32BigEndian(zeroWidth, kIhdrAt + 8, 0);
+  FixCrc(zeroWidth, kIhdrAt);
+  struct Case {
+    const char* what;
+    Bytes file;
+    Failure failure;
+  };
+  const Case cases[] = {
+      {"16-bit RGB", ReadBytes(kFixtures + "rgb16.png"), Failure::Unsupported},
+      {"16-bit grey", ReadBytes(kFixtures + "grey16.png"), Failure::Unsupported},
+      {"signature only", {png.begin(), png.begin() + 8}, Failure::Truncated},
+      {"not PNG", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0}, Failure::NotThisFormat},
+      {"empty", {}, Failure::NotThisFormat},
+      {"signature damaged by a text transfer", textTransfer, Failure::Corrupt},
+      {"header CRC wrong", badHeaderCrc, Failure::Corrupt},
+      {"width 0", zeroWidth, Failure::Corrupt},
+      {"wider than libpng's limit", tooWide, Failure::TooLarge},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.png"), c.file);
+    RasterImage image;
+    const Decoding d = Decode(dir.File("x.png"), image);
+    EXPECT_EQ(d.opened, 0);
+    EXPECT_EQ(d.failure, c.failure);
+    EXPECT_EQ(image.Width(), 0);
+  }
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.png"});
+}
+
+TEST(PngReaderTest, DamagedImageDataFailsTheReadWithItsReason) {
+  ScopedTempDir dir;
+  const Bytes png = ReadBytes(kFixtures + "rgb8.png");
   const std::size_t idat = ChunkAt(png, "IDAT");
-  WriteBytes(dir.File("cut.png"), {png.begin(), png.begin() + idat + 20});
+  ASSERT_LT(idat + 12, png.size());
+  Bytes badDataCrc = png;
+  badDataCrc[idat + 10] ^= 0x40;
+  // The zlib header's compression method is no longer deflate; the chunk's CRC still holds.
+  Bytes badDeflate = png;
+  badDeflate[idat + 8] = 0x0F;
+  FixCrc(badDeflate, idat);
+  struct Case {
+    const char* what;
+    Bytes file;
+    Failure failure;
+  };
+  const Case cases[] = {
+      {"cut inside the image data", {png.begin(), png.begin() + idat + 20}, Failure::Truncated},
+      {"image data CRC wrong", badDataCrc, Failure::Corrupt},
+      {"not deflate data", badDeflate, Failure::Corrupt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.png"), c.file);
+    RasterImage image;
+    const Decoding d = Decode(dir.File("x.png"), image);
+    EXPECT_EQ(d.opened, 1);
+    EXPECT_EQ(d.read, 0);
+    EXPECT_EQ(d.failure, c.failure);
+    EXPECT_EQ(image.Width(), 0);
+
+    const ConversionOutcome outcome = ConvertToJpegWithReason(
+        dir.File("x.png").c_str(), dir.File("x.jpg").c_str(), kApplicationSettings);
+    EXPECT_EQ(outcome.result, kSourceUnreadable);
+    EXPECT_EQ(outcome.reason.failure, c.failure);
+    EXPECT_EQ(outcome.reason.format, "PNG");
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.png"});
+  }
+}
+
+TEST(PngReaderTest, NoSpaceForThePixelStoreIsNamed) {
+  ScopedTempDir dir;
   RasterImage image;
-  const Decoding d = Decode(dir.File("cut.png"), image);
+  Decoding d;
+  {
+    testing::ScopedFileSizeLimit limit(64);  // the pixels need 105 bytes
+    d = Decode(kFixtures + "rgb8.png", image);
+  }
   EXPECT_EQ(d.opened, 1);
   EXPECT_EQ(d.read, 0);
-  image.Release();
-  EXPECT_EQ(ConvertToJpeg(dir.File("cut.png").c_str(), dir.File("cut.jpg").c_str(), 0, 75, 1, 0),
-            kSourceUnreadable);
-  EXPECT_EQ(dir.Files(),
-            (std::vector<std::string>{"cut.png", "not-png.png", "signature-only.png"}));
+  EXPECT_EQ(d.failure, Failure::NoSpaceForStore);
+  EXPECT_TRUE(dir.Files().empty());
 }
 
 TEST(PngReaderTest, AChunkLengthClaimingGigabytesIsNotAllocated) {
   ScopedTempDir dir;
-  std::vector<unsigned char> png = ReadBytes(kFixtures + "rgb8.png");
+  Bytes png = ReadBytes(kFixtures + "rgb8.png");
   // A text chunk after the image data whose length field says 1.4 GB, and then
   // the file ends.
   png.resize(ChunkAt(png, "IEND"));
@@ -152,6 +288,7 @@ TEST(PngReaderTest, AChunkLengthClaimingGigabytesIsNotAllocated) {
   const Decoding d = Decode(dir.File("long-text.png"), image);
   EXPECT_EQ(d.opened, 1);
   EXPECT_EQ(d.read, 0);
+  EXPECT_EQ(d.failure, Failure::Truncated);
   EXPECT_LT(PeakResidentKilobytes() - before, 256 * 1024);
 }
 
