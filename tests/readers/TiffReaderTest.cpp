@@ -11,6 +11,7 @@
 #include "tests/support/Decode.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
@@ -129,27 +130,68 @@ TEST(TiffReaderTest, TopRowFirstAndOneRowPictures) {
             (std::vector<std::uint8_t>{7, 7, 7, 8, 8, 8, 9, 9, 9}));
 }
 
-TEST(TiffReaderTest, OpenRefusesMissingZeroAndOversizedGeometry) {
+TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
   ScopedTempDir dir;
+  Bytes cutStrip = GreyTiff(2, 2, {1, 2, 3, 4});
+  cutStrip.resize(cutStrip.size() - 4);
   struct Case {
     const char* what;
     Bytes file;
+    int opened;
+    Failure failure;
   };
   const Case cases[] = {
-      {"no width", GreyTiff(2, 2, {1, 2, 3, 4}, {{256, -1}})},
-      {"no length", GreyTiff(2, 2, {1, 2, 3, 4}, {{257, -1}})},
-      {"width 0", GreyTiff(0, 2, {1, 2, 3, 4})},
-      {"length 0", GreyTiff(2, 0, {1, 2, 3, 4})},
-      {"raster past 32 bits", GreyTiff(65536, 16384, {1, 2, 3, 4})},
-      {"strip past 32 bits", GreyTiff(65507, 17, {1, 2, 3, 4}, {{259, 32773}, {277, 63489}})},
-      {"not a TIFF", {'I', 'I', 43, 0, 8, 0, 0, 0}},
-      {"empty", {}},
+      {"no width", GreyTiff(2, 2, {1, 2, 3, 4}, {{256, -1}}), 0, Failure::Corrupt},
+      {"no length", GreyTiff(2, 2, {1, 2, 3, 4}, {{257, -1}}), 0, Failure::Corrupt},
+      {"width 0", GreyTiff(0, 2, {1, 2, 3, 4}), 0, Failure::Corrupt},
+      {"length 0", GreyTiff(2, 0, {1, 2, 3, 4}), 0, Failure::Corrupt},
+      {"raster past 32 bits", GreyTiff(65536, 16384, {1, 2, 3, 4}), 0, Failure::TooLarge},
+      {"strip past 32 bits", GreyTiff(65507, 17, {1, 2, 3, 4}, {{259, 32773}, {277, 63489}}), 0,
+       Failure::TooLarge},
+      {"BigTIFF header cut short", {'I', 'I', 43, 0, 8, 0, 0, 0}, 0, Failure::Truncated},
+      {"first directory past the end", {'I', 'I', 42, 0, 0xF0, 0, 0, 0}, 0, Failure::Truncated},
+      {"version in the other byte order", {'M', 'M', 42, 0, 0, 0, 0, 8}, 0, Failure::NotThisFormat},
+      {"empty", {}, 0, Failure::NotThisFormat},
+      {"the only strip cut short", cutStrip, 1, Failure::Truncated},
+      {"LogL samples that are not SGILog-coded", GreyTiff(2, 2, {1, 2, 3, 4}, {{262, 32844}}), 1,
+       Failure::Unsupported},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.tiff"), c.file);
     RasterImage image;
-    EXPECT_EQ(Decode(dir.File("x.tiff"), image).opened, 0) << c.what;
-    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"}) << c.what;
+    const Decoding d = Decode(dir.File("x.tiff"), image);
+    EXPECT_EQ(d.opened, c.opened);
+    EXPECT_EQ(d.read, 0);
+    EXPECT_EQ(d.failure, c.failure);
+    EXPECT_EQ(image.Width(), 0);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"});
+    if (c.failure == Failure::NotThisFormat) continue;
+
+    const ConversionOutcome outcome = ConvertToJpegWithReason(
+        dir.File("x.tiff").c_str(), dir.File("x.jpg").c_str(), kApplicationSettings);
+    EXPECT_EQ(outcome.result, kSourceUnreadable);
+    EXPECT_EQ(outcome.reason.failure, c.failure);
+    EXPECT_EQ(outcome.reason.format, "TIFF");
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"});
+  }
+}
+
+// The target needs 33 × 17 × 3 bytes, libtiff's raster 33 × 17 × 4.
+TEST(TiffReaderTest, NoSpaceForTheTargetOrTheRasterIsNamed) {
+  ScopedTempDir dir;
+  for (const rlim_t limit : {1000, 2000}) {
+    SCOPED_TRACE(limit);
+    RasterImage image;
+    Decoding d;
+    {
+      testing::ScopedFileSizeLimit noSpace(limit);
+      d = Decode(kFixtures + "rgb-none-strips.tiff", image);
+    }
+    EXPECT_EQ(d.opened, 1);
+    EXPECT_EQ(d.read, 0);
+    EXPECT_EQ(d.failure, Failure::NoSpaceForStore);
+    EXPECT_TRUE(dir.Files().empty());
   }
 }
 
