@@ -3,12 +3,12 @@
 #include <string>
 
 #include "platform/files/Files.h"
+#include "platform/files/TempFile.h"
 
 namespace dropshrink {
 namespace {
 
 constexpr char kSeparator[] = {platform::kPathSeparator, '\0'};
-constexpr long kLastTempNumber = 2'047'483'647;
 
 }  // namespace
 
@@ -80,7 +80,7 @@ bool MakeTempFileName(TextBuffer& out, const char* prefix, const char* folder) {
   if (dir.Empty() || !IsDirectory(dir)) return false;
   AddTrailingSeparator(dir);
 
-  for (long n = 0; n <= kLastTempNumber; ++n) {
+  for (long n = 0; n <= platform::kLastTempNumber; ++n) {
     TextBuffer candidate;
     if (candidate.AssignFrom(dir) == 0 || candidate.Append(prefix) == 0 ||
         candidate.AppendNumber(n) == 0 || candidate.Append(".tmp") == 0) {

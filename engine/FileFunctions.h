@@ -25,8 +25,9 @@ int AddTrailingSeparator(TextBuffer& path);
 int RemoveTrailingSeparator(TextBuffer& path);
 
 // The first name folder + prefix + n + ".tmp" (n = 0, 1, 2 ...) that does not
-// exist yet; without a folder, in the temporary folder. Only chooses the name:
-// the caller creates the file exclusively and asks again if it lost the race.
+// exist yet; without a folder, in the temporary folder. Only chooses the name,
+// which another process may take before it is used: a file that must not be
+// shared is made with platform::CreateTempFile instead.
 bool MakeTempFileName(TextBuffer& out, const char* prefix, const char* folder);
 
 }  // namespace dropshrink

@@ -1,33 +1,35 @@
 #include "engine/MappedStore.h"
 
 #include "engine/FileFunctions.h"
+#include "platform/files/TempFile.h"
 
 namespace dropshrink {
-namespace {
 
-// Another process may take each name between the test and the creation; give
-// up only after this many lost races in a row.
-constexpr int kCreateAttempts = 1000;
-
-}  // namespace
-
-bool MappedStore::CreateFile(const char* prefix, const char* path) {
+Failure MappedStore::CreateFile(const char* prefix, const char* path) {
   if (path != nullptr) {
-    return name_.Assign(path) == 1 && DeleteFileIfExists(path) &&
-           platform::CreateExclusive(path, file_) == platform::CreateResult::Created;
+    const bool created = name_.Assign(path) == 1 && DeleteFileIfExists(path) &&
+                         platform::CreateExclusive(path, file_) == platform::CreateResult::Created;
+    return created ? Failure::None : Failure::NoTempFolder;
   }
-  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    if (!MakeTempFileName(name_, prefix, nullptr)) return false;
-    switch (platform::CreateExclusive(name_.Text(), file_)) {
-      case platform::CreateResult::Created:
-        return true;
-      case platform::CreateResult::NameTaken:
-        continue;
-      case platform::CreateResult::Failed:
-        return false;
-    }
+  const std::string folder = platform::TempFolder();
+  if (folder.empty()) return Failure::NoTempFolder;
+  platform::TempFile created =
+      platform::CreateTempFile(folder, prefix, platform::TempFileAccess::OwnerOnly);
+  switch (created.result) {
+    case platform::TempFileResult::Created:
+      file_ = created.file;
+      if (name_.Assign(created.path.c_str()) == 1) return Failure::None;
+      // Without its name the file could never be deleted.
+      platform::CloseFile(file_);
+      file_ = platform::kNoFile;
+      platform::RemoveFile(created.path.c_str());
+      return Failure::OutOfMemory;
+    case platform::TempFileResult::NoSpace:
+      return Failure::NoSpaceForStore;
+    case platform::TempFileResult::Failed:
+      break;
   }
-  return false;
+  return Failure::NoTempFolder;
 }
 
 bool MappedStore::Allocate(std::uint32_t size, const char* prefix, const char* path) {
@@ -38,8 +40,8 @@ bool MappedStore::Allocate(std::uint32_t size, const char* prefix, const char* p
     return false;
   }
   if (prefix == nullptr || *prefix == '\0') return false;
-  if (!CreateFile(prefix, path)) {
-    failure_ = Failure::NoTempFolder;
+  failure_ = CreateFile(prefix, path);
+  if (failure_ != Failure::None) {
     // Nothing was created, so nothing of ours is deleted.
     Free(false);
     return false;

@@ -33,7 +33,8 @@ class MappedStore {
   void Flush(void* address, std::uint32_t bytes) const;
 
  private:
-  bool CreateFile(const char* prefix, const char* path);
+  // Creates the file and records its name; None when it was created.
+  Failure CreateFile(const char* prefix, const char* path);
 
   platform::FileHandle file_ = platform::kNoFile;
   std::uint8_t* view_ = nullptr;

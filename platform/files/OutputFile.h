@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+enum class OutputResult { Ok, NotWritable, DiskFull };
+
+// What a failed write, flush, close or rename with this error number means for the destination.
+OutputResult OutputResultOf(int error);
+
+// A file that replaces its destination only when complete: the bytes go to a temporary file in
+// the destination's folder, which Commit renames over the destination. Destroyed uncommitted, the
+// temporary file is removed and the destination is left as it was.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  OutputResult Open(const char* destination);
+  // Where the bytes go between Open and Commit.
+  std::FILE* Stream() const { return stream_; }
+  // Flushes, closes and renames over the destination.
+  OutputResult Commit();
+
+ private:
+  std::FILE* stream_ = nullptr;
+  std::string partial_;
+  std::string destination_;
+};
+
+}  // namespace platform
