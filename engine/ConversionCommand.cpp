@@ -122,7 +122,7 @@ ConversionOutcome ConvertToJpegWithReason(const char* sourcePath, const char* de
                   settings.optimizeCoding ? 1 : 0, settings.smoothing, nullptr) == 1) {
     return {kSucceeded, {}};
   }
-  return {kWriteFailed, {Failure::DestinationNotWritable, {}, destinationPath}};
+  return {kWriteFailed, {codec.LastFailure(), {}, destinationPath}};
 }
 
 ConversionResult ConvertToJpeg(const char* sourcePath, const char* destinationPath,

@@ -1,107 +1,182 @@
 #include "engine/readers/JpegCodec.h"
 
+#include <cerrno>
 #include <csetjmp>
-#include <cstring>
-#include <string>
+
+#include <jerror.h>
 
 #include "engine/CheckedSize.h"
-#include "engine/FileFunctions.h"
-#include "platform/files/Files.h"
+#include "platform/files/OutputFile.h"
 
 namespace dropshrink {
 namespace {
 
-// libjpeg hands its error manager back to error_exit; the jump buffer beside it
-// belongs to the operation that was running.
+// libjpeg hands its error manager back to error_exit; what follows it belongs
+// to the step that was running. Nothing here has a destructor, since a jump
+// leaves the frames between the library and the step without unwinding them.
 struct ErrorTrap {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
+  void (*libraryEmit)(j_common_ptr, int);
+  // The data ended early; the library went on with a made-up end of image.
+  bool endReached;
+  // errno when the library gave up, which tells a full disk from other write errors.
+  int error;
 };
 
+ErrorTrap& TrapOf(j_common_ptr info) {
+  return *reinterpret_cast<ErrorTrap*>(info->err);
+}
+
 [[noreturn]] void TrapError(j_common_ptr info) {
+  ErrorTrap& trap = TrapOf(info);
+  trap.error = errno;
   char message[JMSG_LENGTH_MAX];
   (*info->err->format_message)(info, message);
-  std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1);
+  std::longjmp(trap.jump, 1);
+}
+
+void NoteMessage(j_common_ptr info, int level) {
+  ErrorTrap& trap = TrapOf(info);
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) trap.endReached = true;
+  trap.libraryEmit(info, level);
 }
 
 jpeg_error_mgr* Arm(ErrorTrap& trap) {
   jpeg_std_error(&trap.manager);
+  trap.libraryEmit = trap.manager.emit_message;
   trap.manager.error_exit = TrapError;
+  trap.manager.emit_message = NoteMessage;
+  trap.endReached = false;
+  trap.error = 0;
   return &trap.manager;
 }
 
-constexpr char kPartialPrefix[] = ".dropshrink-";
+// Why the library gave up, for a file being read.
+Failure ReadFailureOf(const ErrorTrap& trap) {
+  switch (trap.manager.msg_code) {
+    case JERR_OUT_OF_MEMORY:
+      return Failure::OutOfMemory;
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+      return Failure::TooLarge;
+    case JERR_BAD_PRECISION:
+    case JERR_NOT_COMPILED:
+    case JERR_CONVERSION_NOTIMPL:
+      return Failure::Unsupported;
+    default:
+      return trap.endReached ? Failure::Truncated : Failure::Corrupt;
+  }
+}
 
-std::string FolderOf(const char* path) {
-  const char* slash = std::strrchr(path, platform::kPathSeparator);
-  if (slash == nullptr) return ".";
-  if (slash == path) return std::string(1, platform::kPathSeparator);
-  return std::string(path, slash);
+Failure FailureOf(platform::OutputResult result) {
+  switch (result) {
+    case platform::OutputResult::Ok:
+      return Failure::None;
+    case platform::OutputResult::DiskFull:
+      return Failure::DiskFull;
+    case platform::OutputResult::NotWritable:
+      break;
+  }
+  return Failure::DestinationNotWritable;
+}
+
+// Why the library gave up, for a file being written.
+Failure WriteFailureOf(const ErrorTrap& trap) {
+  switch (trap.manager.msg_code) {
+    case JERR_FILE_WRITE:
+      return FailureOf(platform::OutputResultOf(trap.error));
+    case JERR_OUT_OF_MEMORY:
+      return Failure::OutOfMemory;
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+      return Failure::TooLarge;
+    default:
+      return Failure::InvalidArgument;
+  }
+}
+
+struct Encoding {
+  int quality;
+  bool colour;
+  int optimizeCoding;
+  int smoothing;
+};
+
+// Encodes `source` (24-bit for colour, 8-bit grey otherwise) into `out`. Owns the
+// libjpeg object from creation to destruction, so the jump back lands here.
+Failure Compress(std::FILE* out, const RasterImage& source, const Encoding& encoding,
+                 ProgressCallback progress) {
+  jpeg_compress_struct compressor{};
+  ErrorTrap trap;
+  compressor.err = Arm(trap);
+  if (setjmp(trap.jump) != 0) {
+    // Destroying frees only what creation made, so it is safe at any point.
+    jpeg_destroy_compress(&compressor);
+    return WriteFailureOf(trap);
+  }
+  jpeg_create_compress(&compressor);
+  jpeg_stdio_dest(&compressor, out);
+  compressor.image_width = static_cast<JDIMENSION>(source.Width());
+  compressor.image_height = static_cast<JDIMENSION>(source.Height());
+  compressor.input_components = encoding.colour ? 3 : 1;
+  compressor.in_color_space = encoding.colour ? JCS_RGB : JCS_GRAYSCALE;
+  jpeg_set_defaults(&compressor);
+  compressor.optimize_coding = static_cast<boolean>(encoding.optimizeCoding);
+  compressor.smoothing_factor = encoding.smoothing;
+  jpeg_set_quality(&compressor, encoding.quality, TRUE);
+  jpeg_start_compress(&compressor, TRUE);
+  while (compressor.next_scanline < compressor.image_height) {
+    const auto row = static_cast<int>(compressor.next_scanline);
+    JSAMPROW rows[1] = {source.Row(row)};
+    jpeg_write_scanlines(&compressor, rows, 1);
+    ReportProgress(progress, progress_phase::kWriting, row, source.Height());
+  }
+  jpeg_finish_compress(&compressor);
+  jpeg_destroy_compress(&compressor);
+  return Failure::None;
+}
+
+// Encodes `image`, first converting it when its depth is not the one the
+// library takes for this colour mode.
+Failure Encode(std::FILE* out, const RasterImage& image, const Encoding& encoding,
+               ProgressCallback progress) {
+  const bool usable = encoding.colour ? image.BitsPerPixel() == 24
+                                      : image.BitsPerPixel() == 8 && image.PaletteEntries() == 0;
+  if (usable) return Compress(out, image, encoding, progress);
+  RasterImage conv;
+  if (!image.ConvertTo(conv, encoding.colour ? 24 : 8, 0)) {
+    // A failed Create says why; no reason means a depth the conversion does not take.
+    return conv.LastFailure() == Failure::None ? Failure::Unsupported : conv.LastFailure();
+  }
+  const Failure failure = Compress(out, conv, encoding, progress);
+  conv.Release();
+  return failure;
 }
 
 }  // namespace
 
-void JpegCodec::Reset() {
-  progress_ = nullptr;
-  file_ = nullptr;
-  readingActive_ = 0;
-  writingActive_ = 0;
-  std::memset(&decompressor_, 0, sizeof decompressor_);
-  std::memset(&compressor_, 0, sizeof compressor_);
-  jpeg_std_error(&idleErrors_);
-  quality_ = 100;
-  path_.Free();
-  partialPath_.Free();
-  bitsPerPixel_ = 0;
-  kind_ = kKindNone;
-  width_ = 0;
-  height_ = 0;
-  image_ = nullptr;
+void JpegCodec::ReleaseFormat() {
+  // Destroying frees only what creation made: harmless on a zeroed or destroyed object.
+  decompressor_.err = &idleErrors_;
+  jpeg_destroy_decompress(&decompressor_);
 }
 
-int JpegCodec::Close() {
-  if (file_ != nullptr) std::fclose(file_);
-  if (!partialPath_.Empty()) DeleteFileIfExists(partialPath_);
-  if (readingActive_ == 1) {
-    decompressor_.err = &idleErrors_;
-    jpeg_destroy_decompress(&decompressor_);
-  } else if (writingActive_ == 1) {
-    compressor_.err = &idleErrors_;
-    jpeg_destroy_compress(&compressor_);
-  }
-  Reset();
-  return 1;
-}
-
-int JpegCodec::Open(const char* path, RasterImage& target, ProgressCallback progress) {
-  Close();
-  if (path == nullptr) return 0;
-  file_ = std::fopen(path, "rb");
+bool JpegCodec::ParseHeader() {
   unsigned char marker[2];
-  if (file_ == nullptr || std::fread(marker, sizeof marker, 1, file_) != 1 || marker[0] != 0xFF ||
-      marker[1] != 0xD8 || std::fseek(file_, 0, SEEK_SET) != 0 || StartDecompress() == 0) {
-    Close();
-    return 0;
+  if (std::fread(marker, sizeof marker, 1, File()) != 1 || marker[0] != 0xFF || marker[1] != 0xD8) {
+    return false;
   }
-  width_ = static_cast<int>(decompressor_.output_width);
-  height_ = static_cast<int>(decompressor_.output_height);
-  kind_ = decompressor_.out_color_components == 3 ? kKindJpegColor : kKindJpegGrey;
-  path_.Assign(path);
-  progress_ = progress;
-  image_ = &target;
-  return 1;
-}
+  if (std::fseek(File(), 0, SEEK_SET) != 0) return Fail(Failure::Unreadable);
 
-int JpegCodec::StartDecompress() {
   ErrorTrap trap;
   decompressor_.err = Arm(trap);
-  readingActive_ = 1;
   if (setjmp(trap.jump) != 0) {
     decompressor_.err = &idleErrors_;
-    return 0;
+    return Fail(ReadFailureOf(trap));
   }
   jpeg_create_decompress(&decompressor_);
-  jpeg_stdio_src(&decompressor_, file_);
+  jpeg_stdio_src(&decompressor_, File());
   jpeg_read_header(&decompressor_, TRUE);
   // A picture that no RasterImage can hold is refused before the decoder
   // allocates its buffers for it.
@@ -109,121 +184,60 @@ int JpegCodec::StartDecompress() {
       CheckedPixelBytes(decompressor_.image_width, decompressor_.image_height, 3).has_value();
   if (fits) jpeg_start_decompress(&decompressor_);
   decompressor_.err = &idleErrors_;
-  const int components = decompressor_.out_color_components;
-  return fits && decompressor_.output_width != 0 && decompressor_.output_height != 0 &&
-                 (components == 1 || components == 3)
-             ? 1
-             : 0;
-}
-
-int JpegCodec::Read() {
-  const int decoded = readingActive_ == 1 ? DecompressRows() : 0;
-  if (decoded == 0 && image_ != nullptr) image_->Release();
-  ReportProgress(progress_, progress_phase::kReading, height_ - 1, height_);
-  Close();
-  return decoded;
-}
-
-int JpegCodec::DecompressRows() {
-  if (image_ == nullptr || !image_->Create(width_, height_, kind_ == kKindJpegColor ? 24 : 8, 0)) {
-    return 0;
+  if (!fits) return Fail(Failure::TooLarge);
+  if (decompressor_.output_width == 0 || decompressor_.output_height == 0) {
+    return Fail(Failure::Corrupt);
   }
+  // CMYK and YCCK come out as four components.
+  const int components = decompressor_.out_color_components;
+  if (components != 1 && components != 3) return Fail(Failure::Unsupported);
+  width_ = static_cast<int>(decompressor_.output_width);
+  height_ = static_cast<int>(decompressor_.output_height);
+  kind_ = components == 3 ? kKindJpegColor : kKindJpegGrey;
+  return true;
+}
+
+bool JpegCodec::DecodeRows() {
+  if (!CreateTarget(kind_ == kKindJpegColor ? 24 : 8, 0)) return false;
   ErrorTrap trap;
   decompressor_.err = Arm(trap);
   if (setjmp(trap.jump) != 0) {
     decompressor_.err = &idleErrors_;
-    return 0;
+    return Fail(ReadFailureOf(trap));
   }
   while (decompressor_.output_scanline < decompressor_.output_height) {
     const auto row = static_cast<int>(decompressor_.output_scanline);
-    JSAMPROW rows[1] = {image_->Row(row)};
+    JSAMPROW rows[1] = {Target().Row(row)};
     jpeg_read_scanlines(&decompressor_, rows, 1);
-    ReportProgress(progress_, progress_phase::kReading, row, height_);
+    RowDone(row);
   }
   decompressor_.err = &idleErrors_;
-  return 1;
+  return true;
 }
 
 int JpegCodec::Write(const char* path, const RasterImage& image, int quality, int colour,
                      int optimizeCoding, int smoothing, ProgressCallback progress) {
-  RasterImage conv;
   Close();
-  int written = 0;
-  if (path != nullptr && quality >= 1 && quality <= 100 && image.Width() >= 1 &&
-      image.Height() >= 1 && smoothing >= 0 && smoothing <= 100 && OpenDestination(path)) {
-    progress_ = progress;
-    path_.Assign(path);
-    quality_ = quality;
-    const bool colourOut = colour == 1;
-    bitsPerPixel_ = colourOut ? 24 : 8;
-    kind_ = colourOut ? kKindJpegColor : kKindJpegGrey;
-    width_ = image.Width();
-    height_ = image.Height();
-
-    const bool usable = colourOut ? image.BitsPerPixel() == 24
-                                  : image.BitsPerPixel() == 8 && image.PaletteEntries() == 0;
-    if (usable) {
-      written = Compress(image, optimizeCoding, smoothing);
-    } else if (image.ConvertTo(conv, bitsPerPixel_, 0)) {
-      written = Compress(conv, optimizeCoding, smoothing);
-    }
+  const Encoding encoding{quality, colour == 1, optimizeCoding, smoothing};
+  // The rows the closing progress report speaks of: none when encoding never started.
+  int height = 0;
+  Failure failure = Failure::None;
+  platform::OutputFile output;
+  if (path == nullptr || quality < 1 || quality > 100 || smoothing < 0 || smoothing > 100 ||
+      image.Width() < 1 || image.Height() < 1) {
+    failure = Failure::InvalidArgument;
+  } else {
+    failure = FailureOf(output.Open(path));
   }
-  conv.Release();
-  ReportProgress(progress, progress_phase::kWriting, height_ - 1, height_);
-  if (written == 1 && !CommitDestination()) written = 0;
-  Close();
-  return written;
-}
-
-int JpegCodec::Compress(const RasterImage& source, int optimizeCoding, int smoothing) {
-  ErrorTrap trap;
-  compressor_.err = Arm(trap);
-  if (setjmp(trap.jump) != 0) {
-    compressor_.err = &idleErrors_;
-    return 0;
+  if (failure == Failure::None) {
+    height = image.Height();
+    failure = Encode(output.Stream(), image, encoding, progress);
   }
-  jpeg_create_compress(&compressor_);
-  writingActive_ = 1;
-  jpeg_stdio_dest(&compressor_, file_);
-  compressor_.image_width = static_cast<JDIMENSION>(width_);
-  compressor_.image_height = static_cast<JDIMENSION>(height_);
-  compressor_.input_components = kind_ == kKindJpegColor ? 3 : 1;
-  compressor_.in_color_space = kind_ == kKindJpegColor ? JCS_RGB : JCS_GRAYSCALE;
-  jpeg_set_defaults(&compressor_);
-  compressor_.optimize_coding = static_cast<boolean>(optimizeCoding);
-  compressor_.smoothing_factor = smoothing;
-  jpeg_set_quality(&compressor_, quality_, TRUE);
-  jpeg_start_compress(&compressor_, TRUE);
-  while (compressor_.next_scanline < compressor_.image_height) {
-    const auto row = static_cast<int>(compressor_.next_scanline);
-    JSAMPROW rows[1] = {source.Row(row)};
-    jpeg_write_scanlines(&compressor_, rows, 1);
-    ReportProgress(progress_, progress_phase::kWriting, row, height_);
-  }
-  jpeg_finish_compress(&compressor_);
-  compressor_.err = &idleErrors_;
-  return 1;
-}
-
-bool JpegCodec::OpenDestination(const char* path) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    if (!MakeTempFileName(partialPath_, kPartialPrefix, FolderOf(path).c_str())) return false;
-    // "x": created only if no file of that name exists, so a name another
-    // writer took in the meantime is never shared.
-    file_ = std::fopen(partialPath_.Text(), "wbx");
-    if (file_ != nullptr) return true;
-    if (!FileExists(partialPath_)) break;
-  }
-  partialPath_.Free();
-  return false;
-}
-
-bool JpegCodec::CommitDestination() {
-  const bool flushed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (!flushed || !platform::ReplaceFile(partialPath_.Text(), path_.Text())) return false;
-  partialPath_.Free();
-  return true;
+  ReportProgress(progress, progress_phase::kWriting, height - 1, height);
+  if (failure == Failure::None) failure = FailureOf(output.Commit());
+  // Kept where LastFailure reads it, as for a read.
+  Fail(failure);
+  return failure == Failure::None ? 1 : 0;
 }
 
 }  // namespace dropshrink
