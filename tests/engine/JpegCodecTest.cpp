@@ -1,6 +1,8 @@
 #include "engine/readers/JpegCodec.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <jerror.h>
 
 #include <filesystem>
 #include <tuple>
@@ -50,6 +52,14 @@ Decoded Decode(const std::string& path, RasterImage& target) {
   const int read = reader.Read();
   return {
       read, kind, target.Width(), target.Height(), target.BitsPerPixel(), target.PaletteEntries()};
+}
+
+// Where the marker `code` (0xFF, code) starts; the size when there is none.
+std::size_t MarkerAt(const std::vector<unsigned char>& bytes, unsigned char code) {
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+    if (bytes[i] == 0xFF && bytes[i + 1] == code) return i;
+  }
+  return bytes.size();
 }
 
 // Writes a four-component (CMYK) JPEG straight through libjpeg.
@@ -124,6 +134,8 @@ TEST(JpegCodecTest, OnePixelRoundTripKeepsItsColour) {
 }
 
 std::vector<std::vector<int>> gProgress;
+// The row at which jpeg_read_scanlines fails, below; -1 for none.
+int gFailAtRow = -1;
 void Record(int phase, int percent, int row, int reserved) {
   gProgress.push_back({phase, percent, row, reserved});
 }
@@ -156,32 +168,56 @@ TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
   WriteCmykJpeg(dir.File("cmyk.jpg"));
   std::filesystem::create_directory(dir.Path() / "folder.jpg");
 
-  // A valid header claiming 65500 × 65500: its pixels do not fit in 32 bits.
   RasterImage small;
   MakePattern(small, 8, 8, 24);
   JpegCodec writer;
-  ASSERT_EQ(WriteDefault(writer, dir.File("huge.jpg"), small), 1);
-  std::vector<unsigned char> huge = ReadBytes(dir.File("huge.jpg"));
-  for (std::size_t i = 0; i + 8 < huge.size(); ++i) {
-    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
-      huge[i + 5] = huge[i + 7] = 0xFF;
-      huge[i + 6] = huge[i + 8] = 0xDC;
-      break;
-    }
-  }
-  WriteBytes(dir.File("huge.jpg"), huge);
+  ASSERT_EQ(WriteDefault(writer, dir.File("good.jpg"), small), 1);
   small.Release();
+  const std::vector<unsigned char> good = ReadBytes(dir.File("good.jpg"));
+  const std::size_t frame = MarkerAt(good, 0xC0);
+  const std::size_t scan = MarkerAt(good, 0xDA);
+  ASSERT_LT(scan + 6, good.size());
 
-  for (const char* name : {"one-byte", "soi-then-garbage", "png", "empty", "cmyk.jpg", "folder.jpg",
-                           "huge.jpg", "missing"}) {
+  // A valid header claiming 65500 × 65500: its pixels do not fit in 32 bits.
+  std::vector<unsigned char> huge = good;
+  huge[frame + 5] = huge[frame + 7] = 0xFF;
+  huge[frame + 6] = huge[frame + 8] = 0xDC;
+  WriteBytes(dir.File("huge.jpg"), huge);
+  // Samples of 12 bits, which this library build does not decode.
+  std::vector<unsigned char> twelveBits = good;
+  twelveBits[frame + 4] = 12;
+  WriteBytes(dir.File("twelve-bits.jpg"), twelveBits);
+  // The scan names Huffman tables 3 that the file never defines.
+  std::vector<unsigned char> undefinedTable = good;
+  undefinedTable[scan + 6] = 0x33;
+  WriteBytes(dir.File("undefined-table.jpg"), undefinedTable);
+  // The stream ends inside the frame header.
+  WriteBytes(dir.File("cut-header.jpg"), {good.begin(), good.begin() + frame + 6});
+  std::filesystem::remove(dir.File("good.jpg"));
+
+  struct Case {
+    const char* name;
+    Failure failure;
+  };
+  const Case cases[] = {
+      {"one-byte", Failure::NotThisFormat},      {"soi-then-garbage", Failure::Truncated},
+      {"png", Failure::NotThisFormat},           {"empty", Failure::NotThisFormat},
+      {"cmyk.jpg", Failure::Unsupported},        {"folder.jpg", Failure::NotThisFormat},
+      {"huge.jpg", Failure::TooLarge},           {"twelve-bits.jpg", Failure::Unsupported},
+      {"undefined-table.jpg", Failure::Corrupt}, {"cut-header.jpg", Failure::Truncated},
+      {"missing", Failure::SourceMissing},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     RasterImage target;
     JpegCodec reader;
-    EXPECT_EQ(reader.Open(dir.File(name).c_str(), target, nullptr), 0) << name;
-    EXPECT_EQ(reader.Read(), 0) << name;
-    EXPECT_EQ(target.Width(), 0) << name;
+    EXPECT_EQ(reader.Open(dir.File(c.name).c_str(), target, nullptr), 0);
+    EXPECT_EQ(reader.LastFailure(), c.failure);
+    EXPECT_EQ(reader.Read(), 0);
+    EXPECT_EQ(target.Width(), 0);
     EXPECT_EQ(reader.Close(), 1);
   }
-  EXPECT_EQ(dir.Files().size(), 7u);  // nothing of ours was left
+  EXPECT_EQ(dir.Files().size(), 10u);  // nothing of ours was left
 }
 
 TEST(JpegCodecTest, TruncatedDataDecodesAsTheLibraryPadsIt) {
@@ -211,6 +247,7 @@ TEST(JpegCodecTest, ReadFailsCleanlyWhenTheTargetCannotBeCreated) {
     testing::ScopedFileSizeLimit limit(100);  // the pixels need 192 bytes
     EXPECT_EQ(codec.Read(), 0);
   }
+  EXPECT_EQ(codec.LastFailure(), Failure::NoSpaceForStore);
   EXPECT_EQ(codec.Read(), 0);  // Read ended closed
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"a.jpg"});
 }
@@ -227,29 +264,49 @@ TEST(JpegCodecTest, FailedWriteLeavesNoFileAndKeepsAnOldDestination) {
     std::string path;
     const RasterImage* image;
     int quality, smoothing;
+    Failure failure;
   };
   const Case cases[] = {
-      {"missing folder", dir.File("none/x.jpg"), &image, 75, 0},
-      {"library refuses the size", dir.File("old.jpg"), &wide, 75, 0},
-      {"quality 0", dir.File("old.jpg"), &image, 0, 0},
-      {"quality 101", dir.File("old.jpg"), &image, 101, 0},
-      {"smoothing -1", dir.File("old.jpg"), &image, 75, -1},
-      {"smoothing 101", dir.File("old.jpg"), &image, 75, 101},
-      {"destination is a folder", dir.File("dest-is-a-folder.jpg"), &image, 75, 0},
+      {"missing folder", dir.File("none/x.jpg"), &image, 75, 0, Failure::DestinationNotWritable},
+      {"library refuses the size", dir.File("old.jpg"), &wide, 75, 0, Failure::TooLarge},
+      {"quality 0", dir.File("old.jpg"), &image, 0, 0, Failure::InvalidArgument},
+      {"quality 101", dir.File("old.jpg"), &image, 101, 0, Failure::InvalidArgument},
+      {"smoothing -1", dir.File("old.jpg"), &image, 75, -1, Failure::InvalidArgument},
+      {"smoothing 101", dir.File("old.jpg"), &image, 75, 101, Failure::InvalidArgument},
+      {"destination is a folder", dir.File("dest-is-a-folder.jpg"), &image, 75, 0,
+       Failure::DestinationNotWritable},
   };
   const auto before = dir.Files();
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     JpegCodec codec;
-    EXPECT_EQ(codec.Write(c.path.c_str(), *c.image, c.quality, 1, 1, c.smoothing, nullptr), 0)
-        << c.what;
-    EXPECT_EQ(dir.Files(), before) << c.what;
+    EXPECT_EQ(codec.Write(c.path.c_str(), *c.image, c.quality, 1, 1, c.smoothing, nullptr), 0);
+    EXPECT_EQ(codec.LastFailure(), c.failure);
+    EXPECT_EQ(dir.Files(), before);
     EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
   }
 
   RasterImage empty;
   JpegCodec codec;
   EXPECT_EQ(WriteDefault(codec, dir.File("new.jpg"), empty), 0);
+  EXPECT_EQ(codec.LastFailure(), Failure::InvalidArgument);
   EXPECT_FALSE(std::filesystem::exists(dir.File("new.jpg")));
+}
+
+TEST(JpegCodecTest, NoSpaceForTheConversionKeepsTheOldDestination) {
+  ScopedTempDir dir;
+  RasterImage paletted;
+  MakePattern(paletted, 100, 100, 8, 16);
+  WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
+  JpegCodec codec;
+  {
+    // The picture holds 10,000 bytes; its colour copy would need 30,000.
+    testing::ScopedFileSizeLimit limit(20000);
+    EXPECT_EQ(WriteDefault(codec, dir.File("old.jpg"), paletted), 0);
+  }
+  EXPECT_EQ(codec.LastFailure(), Failure::NoSpaceForStore);
+  EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"RVKCLASS0.tmp", "old.jpg"}));
 }
 
 TEST(JpegCodecTest, DiskFullWhileEncodingKeepsTheOldDestination) {
@@ -262,6 +319,7 @@ TEST(JpegCodecTest, DiskFullWhileEncodingKeepsTheOldDestination) {
     testing::ScopedFileSizeLimit limit(4096);
     EXPECT_EQ(WriteDefault(codec, dir.File("old.jpg"), image), 0);
   }
+  EXPECT_EQ(codec.LastFailure(), Failure::DiskFull);
   EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
   EXPECT_EQ(dir.Files(), (std::vector<std::string>{"RVKCLASS0.tmp", "old.jpg"}));
 }
@@ -272,7 +330,9 @@ TEST(JpegCodecTest, SuccessfulWriteReplacesAnOldDestination) {
   MakePattern(image, 8, 8, 24);
   WriteBytes(dir.File("old.jpg"), std::vector<unsigned char>(100000, 'x'));
   JpegCodec codec;
+  ASSERT_EQ(WriteDefault(codec, dir.File("missing/x.jpg"), image), 0);
   ASSERT_EQ(WriteDefault(codec, dir.File("old.jpg"), image), 1);
+  EXPECT_EQ(codec.LastFailure(), Failure::None);
   const auto bytes = ReadBytes(dir.File("old.jpg"));
   ASSERT_GE(bytes.size(), 4u);
   EXPECT_LT(bytes.size(), 100000u);
@@ -280,5 +340,44 @@ TEST(JpegCodecTest, SuccessfulWriteReplacesAnOldDestination) {
             (std::vector<unsigned char>{0xFF, 0xD9}));
 }
 
+TEST(JpegCodecTest, FatalErrorWhileDecodingRowsReleasesTheTarget) {
+  ScopedTempDir dir;
+  RasterImage image, decoded;
+  MakePattern(image, 16, 40, 24);
+  JpegCodec codec;
+  ASSERT_EQ(WriteDefault(codec, dir.File("a.jpg"), image), 1);
+  image.Release();
+
+  ASSERT_EQ(codec.Open(dir.File("a.jpg").c_str(), decoded, nullptr), 1);
+  gFailAtRow = 20;
+  const int read = codec.Read();
+  gFailAtRow = -1;
+  EXPECT_EQ(read, 0);
+  EXPECT_EQ(codec.LastFailure(), Failure::Corrupt);
+  EXPECT_EQ(decoded.Pixels(), nullptr);
+  EXPECT_EQ(decoded.Width(), 0);
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"a.jpg"});
+
+  // The codec is whole again: the same file reads to the end.
+  ASSERT_EQ(codec.Open(dir.File("a.jpg").c_str(), decoded, nullptr), 1);
+  EXPECT_EQ(codec.Read(), 1);
+  EXPECT_EQ(decoded.Height(), 40);
+}
+
 }  // namespace
 }  // namespace dropshrink
+
+// libjpeg 2.1 only warns about damaged data in a single-scan file and reads every
+// scan of a multi-scan file in jpeg_start_decompress, so no file makes
+// jpeg_read_scanlines give up. This stand-in does, at gFailAtRow, the way the
+// library gives up on a coefficient out of range: through the decoder's error manager.
+extern "C" JDIMENSION jpeg_read_scanlines(j_decompress_ptr info, JSAMPARRAY rows,
+                                          JDIMENSION count) {
+  using Library = JDIMENSION (*)(j_decompress_ptr, JSAMPARRAY, JDIMENSION);
+  static const auto library = reinterpret_cast<Library>(dlsym(RTLD_NEXT, "jpeg_read_scanlines"));
+  if (static_cast<int>(info->output_scanline) == dropshrink::gFailAtRow) {
+    info->err->msg_code = JERR_BAD_DCT_COEF;
+    (*info->err->error_exit)(reinterpret_cast<j_common_ptr>(info));
+  }
+  return library(info, rows, count);
+}

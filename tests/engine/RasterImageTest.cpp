@@ -101,6 +101,16 @@ TEST(RasterImageTest, TakenNamesAreSkippedAndEachImageHasItsOwnFile) {
             (std::vector<std::string>{"RVKCLASS0.tmp", "RVKCLASS1.tmp", "RVKCLASS2.tmp"}));
 }
 
+TEST(RasterImageTest, ALinkHoldingAStoreNameIsNeitherFollowedNorReplaced) {
+  ScopedTempDir dir;
+  std::filesystem::create_symlink(dir.File("elsewhere"), dir.File("RVKCLASS0.tmp"));
+  RasterImage image;
+  ASSERT_TRUE(image.Create(2, 2, 8, 0));
+  EXPECT_EQ(FileOf(image), dir.File("RVKCLASS1.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("RVKCLASS0.tmp")));
+}
+
 TEST(RasterImageTest, ConcurrentImagesNeverShareAFile) {
   ScopedTempDir dir;
   constexpr int kThreads = 4;
@@ -138,6 +148,7 @@ TEST(RasterImageTest, FullDiskFailsCreateCleanly) {
     testing::ScopedFileSizeLimit limit(64 * 1024);
     EXPECT_FALSE(image.Create(1000, 1000, 24, 0));
   }
+  EXPECT_EQ(image.LastFailure(), Failure::NoSpaceForStore);
   EXPECT_EQ(image.Pixels(), nullptr);
   EXPECT_TRUE(dir.Files().empty());
 }
