@@ -293,35 +293,33 @@ TEST(JpegCodecTest, FailedWriteLeavesNoFileAndKeepsAnOldDestination) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("new.jpg")));
 }
 
-TEST(JpegCodecTest, NoSpaceForTheConversionKeepsTheOldDestination) {
-  ScopedTempDir dir;
-  RasterImage paletted;
-  MakePattern(paletted, 100, 100, 8, 16);
-  WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
-  JpegCodec codec;
-  {
-    // The picture holds 10,000 bytes; its colour copy would need 30,000.
-    testing::ScopedFileSizeLimit limit(20000);
-    EXPECT_EQ(WriteDefault(codec, dir.File("old.jpg"), paletted), 0);
+TEST(JpegCodecTest, FullDiskWhileWritingKeepsTheOldDestination) {
+  struct Case {
+    const char* what;
+    int size, bits, palette;
+    rlim_t limit;
+    Failure failure;
+  };
+  const Case cases[] = {
+      {"while encoding", 256, 24, 0, 4096, Failure::DiskFull},
+      // The picture holds 10,000 bytes; its colour copy would need 30,000.
+      {"no room for the colour copy", 100, 8, 16, 20000, Failure::NoSpaceForStore},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedTempDir dir;
+    RasterImage image;
+    MakePattern(image, c.size, c.size, c.bits, c.palette);
+    WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
+    JpegCodec codec;
+    {
+      testing::ScopedFileSizeLimit limit(c.limit);
+      EXPECT_EQ(WriteDefault(codec, dir.File("old.jpg"), image), 0);
+    }
+    EXPECT_EQ(codec.LastFailure(), c.failure);
+    EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"RVKCLASS0.tmp", "old.jpg"}));
   }
-  EXPECT_EQ(codec.LastFailure(), Failure::NoSpaceForStore);
-  EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
-  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"RVKCLASS0.tmp", "old.jpg"}));
-}
-
-TEST(JpegCodecTest, DiskFullWhileEncodingKeepsTheOldDestination) {
-  ScopedTempDir dir;
-  RasterImage image;
-  MakePattern(image, 256, 256, 24);
-  WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
-  JpegCodec codec;
-  {
-    testing::ScopedFileSizeLimit limit(4096);
-    EXPECT_EQ(WriteDefault(codec, dir.File("old.jpg"), image), 0);
-  }
-  EXPECT_EQ(codec.LastFailure(), Failure::DiskFull);
-  EXPECT_EQ(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
-  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"RVKCLASS0.tmp", "old.jpg"}));
 }
 
 TEST(JpegCodecTest, SuccessfulWriteReplacesAnOldDestination) {
