@@ -1,7 +1,6 @@
 #include "engine/readers/TiffReader.h"
 
 #include <array>
-#include <climits>
 #include <cstring>
 #include <mutex>
 
