@@ -26,12 +26,8 @@ struct Chain {
 };
 
 template <ImageReader Reader>
-FailureReason ReasonOf(const Reader& reader, Failure fallback) {
-  if constexpr (requires { reader.LastFailure(); }) {
-    return {reader.LastFailure(), Reader::kFormatName, {}};
-  } else {
-    return {fallback, {}, {}};
-  }
+FailureReason ReasonOf(const Reader& reader) {
+  return {reader.LastFailure(), Reader::kFormatName, {}};
 }
 
 template <ImageReader Reader, class... OpenArguments>
@@ -40,7 +36,7 @@ void TryReader(Chain& chain, Reader& reader, const char* path, RasterImage& targ
   if (chain.attempt != Attempt::Refused) return;
   if (reader.Open(path, target, openArguments..., nullptr) != 1) {
     // A reader that knew the file but refused its variant says more than the readers after it.
-    const FailureReason refusal = ReasonOf(reader, Failure::NotThisFormat);
+    const FailureReason refusal = ReasonOf(reader);
     if (chain.reason.failure == Failure::NotThisFormat) chain.reason = refusal;
     reader.Close();
     return;
@@ -49,7 +45,7 @@ void TryReader(Chain& chain, Reader& reader, const char* path, RasterImage& targ
     chain = {Attempt::Decoded, {}};
     return;
   }
-  chain = {Attempt::Failed, ReasonOf(reader, Failure::Corrupt)};
+  chain = {Attempt::Failed, ReasonOf(reader)};
   reader.Close();
 }
 

@@ -200,7 +200,9 @@ TEST(TiffReaderTest, AMissingLaterStripDoesNotEndTheRead) {
   Bytes file = GreyTiff(4, 4, Bytes(16, 200), {}, 2);
   file.resize(file.size() - 8);
   WriteBytes(dir.File("x.tiff"), file);
-  EXPECT_EQ(ConvertToJpeg(dir.File("x.tiff").c_str(), dir.File("x.jpg").c_str(), 0, 75, 1, 0),
+  EXPECT_EQ(ConvertToJpegWithReason(dir.File("x.tiff").c_str(), dir.File("x.jpg").c_str(),
+                                    kApplicationSettings)
+                .result,
             kSucceeded);
   EXPECT_EQ(dir.Files(), (std::vector<std::string>{"x.jpg", "x.tiff"}));
 }

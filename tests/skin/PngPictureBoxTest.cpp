@@ -247,9 +247,9 @@ TEST_F(PngPictureBoxTest, ABoxShowsItsPictureOverTheBackgroundAfterRefresh) {
       std::filesystem::path(DROPSHRINK_BUILD_DIR) / "skin" / "composed_window.png";
   std::filesystem::create_directories(out.parent_path());
   const skin::ByteArray png = Png(shown);
+  // Kept for a person to look at; the pixels were checked above.
   std::ofstream(out, std::ios::binary)
       .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  EXPECT_TRUE(std::filesystem::file_size(out) > 0);
 }
 
 }  // namespace

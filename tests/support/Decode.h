@@ -26,7 +26,7 @@ Decoding DecodeWith(const std::string& path, RasterImage& target, Extra... extra
   d.opened = reader.Open(path.c_str(), target, extra..., nullptr);
   d.kind = reader.Kind();
   if (d.opened == 1) d.read = reader.Read();
-  if constexpr (requires { reader.LastFailure(); }) d.failure = reader.LastFailure();
+  d.failure = reader.LastFailure();
   return d;
 }
 
