@@ -112,6 +112,38 @@ TEST(CliTest, ExitStatusTellsWhatHappened) {
   }
 }
 
+TEST(CliTest, EveryFailedFileSaysWhy) {
+  ScopedTempDir dir;
+  WritePhotoLike(dir.File("photo.jpg"), true);
+  const auto photo = ReadBytes(dir.File("photo.jpg"));
+  testing::WriteBytes(dir.File("cut.jpg"), {photo.begin(), photo.begin() + 200});
+  testing::WriteBytes(dir.File("notes.png"), {'n', 'o', 't', 'e', 's'});
+  struct Case {
+    std::string command;
+    std::string printed;
+  };
+  const std::string out = " -o " + dir.Path().string() + " ";
+  const Case cases[] = {
+      {Cli() + out + dir.File("none.png"), "none_压缩.jpg: SourceMissing (no such file)"},
+      {Cli() + out + dir.File("cut.jpg"), "cut_压缩.jpg: SourceUnreadable (truncated JPEG data)"},
+      {Cli() + out + dir.File("notes.png"),
+       "notes_压缩.jpg: SourceUnreadable (not a picture of a format this program reads)"},
+      {Cli() + " -o " + dir.File("no-folder") + " " + dir.File("photo.jpg"),
+       "photo_压缩.jpg: WriteFailed (cannot write to " + dir.File("no-folder")},
+      // A temporary folder that takes no more bytes: the file size limit makes reserving the
+      // pixel store fail as a full disk would, and the signal it raises is ignored.
+      {"sh -c 'trap \"\" XFSZ; ulimit -f 64; exec " + Cli() + out + dir.File("photo.jpg") + "'",
+       "photo_压缩.jpg: SourceUnreadable (no space for the pixel store in " + dir.Path().string() +
+           "/)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    const CommandRun run = RunCommand(c.command);
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(c.printed), std::string::npos) << run.output;
+  }
+}
+
 TEST(CliTest, ParallelConversionsReportInInputOrderAndMatchOneAtATime) {
   ScopedTempDir dir;
   std::string arguments;
