@@ -10,6 +10,7 @@
 #include "engine/ConversionCommand.h"
 #include "tests/support/Colours.h"
 #include "tests/support/Decode.h"
+#include "tests/support/ExpectFailure.h"
 #include "tests/support/Files.h"
 #include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
@@ -224,20 +225,7 @@ TEST(PngReaderTest, RefusedFilesAndDamagedDataNameTheirReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.png"), c.file);
-    RasterImage image;
-    const Decoding d = Decode(dir.File("x.png"), image);
-    EXPECT_EQ(d.opened, c.opened);
-    EXPECT_EQ(d.read, 0);
-    EXPECT_EQ(d.failure, c.failure);
-    EXPECT_EQ(image.Width(), 0);
-    if (c.failure == Failure::NotThisFormat) continue;
-
-    // The conversion gives the PNG reader's reason: no later reader takes these files.
-    const ConversionOutcome outcome = ConvertToJpegWithReason(
-        dir.File("x.png").c_str(), dir.File("x.jpg").c_str(), kApplicationSettings);
-    EXPECT_EQ(outcome.result, kSourceUnreadable);
-    EXPECT_EQ(outcome.reason.failure, c.failure);
-    EXPECT_EQ(outcome.reason.format, "PNG");
+    testing::ExpectFailure<PngReader>(dir.File("x.png"), c.opened, c.failure);
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.png"});
   }
 }

@@ -9,6 +9,7 @@
 #include "engine/ConversionCommand.h"
 #include "tests/support/Colours.h"
 #include "tests/support/Decode.h"
+#include "tests/support/ExpectFailure.h"
 #include "tests/support/Files.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedFileSizeLimit.h"
@@ -159,20 +160,7 @@ TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.tiff"), c.file);
-    RasterImage image;
-    const Decoding d = Decode(dir.File("x.tiff"), image);
-    EXPECT_EQ(d.opened, c.opened);
-    EXPECT_EQ(d.read, 0);
-    EXPECT_EQ(d.failure, c.failure);
-    EXPECT_EQ(image.Width(), 0);
-    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"});
-    if (c.failure == Failure::NotThisFormat) continue;
-
-    const ConversionOutcome outcome = ConvertToJpegWithReason(
-        dir.File("x.tiff").c_str(), dir.File("x.jpg").c_str(), kApplicationSettings);
-    EXPECT_EQ(outcome.result, kSourceUnreadable);
-    EXPECT_EQ(outcome.reason.failure, c.failure);
-    EXPECT_EQ(outcome.reason.format, "TIFF");
+    testing::ExpectFailure<TiffReader>(dir.File("x.tiff"), c.opened, c.failure);
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"});
   }
 }
