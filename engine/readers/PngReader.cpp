@@ -17,6 +17,9 @@ constexpr png_byte kGammaChunks[] = "gAMA\0sRGB";
   png_longjmp(png, 1);
 }
 
+// The program writes no log: libpng's warnings would otherwise go to standard error.
+void IgnoreWarning(png_structp, png_const_charp) {}
+
 // Records why the file gave out before libpng jumps back, so the failure is named without
 // reading libpng's message.
 void ReadFromFile(png_structp png, png_bytep data, png_size_t length) {
@@ -39,7 +42,7 @@ bool PngReader::ParseHeader() {
     return false;
   }
   input_ = {File(), Failure::None};
-  png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &input_, JumpBack, nullptr);
+  png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &input_, JumpBack, IgnoreWarning);
   if (png_ == nullptr) return Fail(Failure::OutOfMemory);
   info_ = png_create_info_struct(png_);
   if (info_ == nullptr) return Fail(Failure::OutOfMemory);
