@@ -10,7 +10,8 @@ namespace platform {
 // valid sequence, never more than the bytes before the terminating zero.
 int CharacterBytes(const char* text);
 
-// A malformed sequence becomes U+FFFD.
+// Each byte that starts no valid sequence (a stray continuation, an overlong form, a surrogate,
+// a sequence cut short) becomes one U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 #include "engine/TextBuffer.h"
+#include "platform/files/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -75,3 +76,32 @@ TEST(TextBufferTest, NumbersAndComparison) {
 
 }  // namespace
 }  // namespace dropshrink
+
+namespace platform_text {
+
+TEST(Utf8ToUtf16, ValidTextConvertsAndEachBadByteBecomesOneReplacement) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::u16string units;
+  };
+  const Case cases[] = {
+      {"ASCII", "Ab", u"Ab"},
+      {"two, three and four bytes", "\xC3\xA9\xE5\x8E\x8B\xF0\x9F\x98\x80", u"é压\U0001F600"},
+      {"lead byte that starts nothing",
+       "a\xFF"
+       "b",
+       u"a\uFFFDb"},
+      {"stray continuation", "\x80", u"\uFFFD"},
+      {"overlong slash", "\xC0\xAF", u"\uFFFD\uFFFD"},
+      {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+      {"cut at the end", "x\xE5\x8E", u"x\uFFFD\uFFFD"},
+      {"past U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(platform::Utf8ToUtf16(c.text), c.units);
+  }
+}
+
+}  // namespace platform_text
