@@ -84,6 +84,10 @@ ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target)
   PcxReader pcx;
   PcdReader pcd;
   if (!FileExists(path)) return {kSourceMissing, {Failure::SourceMissing, {}, {}}};
+  // A FIFO or a device would block a reader's open or never end; a folder reads as nothing.
+  if (!platform::IsRegularFile(path)) {
+    return {kSourceUnreadable, {Failure::NotRegularFile, {}, {}}};
+  }
 
   // The first reader whose Open accepts the file owns it: a failed Read ends
   // the chain, even if a later reader could have read the file.

@@ -7,7 +7,7 @@
 
 namespace dropshrink {
 
-// Anything a file search finds: a file, a folder, or a wildcard match.
+// Anything at the literal path, links followed: a file, a folder or a special file.
 bool FileExists(const char* path);
 bool FileExists(const TextBuffer& path);
 

@@ -2,21 +2,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <glob.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace platform {
 namespace {
-
-bool IsPattern(const char* path) {
-  return std::strpbrk(path, "*?[") != nullptr;
-}
 
 bool IsFolderStat(const char* path) {
   struct stat info;
@@ -40,14 +34,15 @@ std::string TempFolder() {
 
 bool PathExists(const char* path) {
   if (path == nullptr || *path == '\0') return false;
-  // A literal name wins, so a folder named with brackets is still found.
+  // The literal name only: *, ? and [ are ordinary name characters here, and expanding them can
+  // walk the whole file system. stat follows links, so a dangling link finds nothing.
   struct stat info;
-  if (lstat(path, &info) == 0) return true;
-  if (!IsPattern(path)) return false;
-  glob_t found{};
-  const bool any = glob(path, GLOB_NOSORT, nullptr, &found) == 0 && found.gl_pathc > 0;
-  globfree(&found);
-  return any;
+  return stat(path, &info) == 0;
+}
+
+bool IsRegularFile(const char* path) {
+  struct stat info;
+  return path != nullptr && stat(path, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool IsFolder(const char* path) {

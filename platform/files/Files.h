@@ -13,9 +13,13 @@ inline constexpr char kPathSeparator = '/';
 // folder, else /tmp. Empty when neither exists.
 std::string TempFolder();
 
-// Anything a search for `path` finds: a file, a folder, or a match of a wildcard
-// pattern. An empty path finds nothing.
+// True when something is at the literal `path`, after following links: a file, a folder or a
+// special file. An empty path finds nothing.
 bool PathExists(const char* path);
+
+// True when `path`, after following links, is a regular file. Looks without opening, since
+// opening a FIFO blocks until a writer comes.
+bool IsRegularFile(const char* path);
 
 // True when `path` (without a trailing separator) is an existing folder.
 bool IsFolder(const char* path);

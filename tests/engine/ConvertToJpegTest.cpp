@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -103,7 +111,7 @@ TEST(ConvertToJpegTest, EveryFailureSaysWhyAndLeavesNothingBehind) {
       {"a cut bitmap", cutFile.c_str(), out.c_str(), kApplicationSettings, kSourceUnreadable,
        Failure::Truncated, "BMP"},
       // The pattern matches a file, but no file has its literal name.
-      {"a wildcard pattern", pattern.c_str(), out.c_str(), kApplicationSettings, kSourceUnreadable,
+      {"a wildcard pattern", pattern.c_str(), out.c_str(), kApplicationSettings, kSourceMissing,
        Failure::SourceMissing},
       {"destination folder missing",
        photo.c_str(),
@@ -134,13 +142,65 @@ TEST(ConvertToJpegTest, EveryFailureSaysWhyAndLeavesNothingBehind) {
     EXPECT_EQ(outcome.reason.place, c.place);
     EXPECT_EQ(dir.Files(), before);
   }
+}
 
-  // A folder is no picture: it ends unread, with a reason.
-  const ConversionOutcome outcome =
-      ConvertToJpegWithReason(folder.c_str(), out.c_str(), kApplicationSettings);
-  EXPECT_EQ(outcome.result, kSourceUnreadable);
-  EXPECT_NE(outcome.reason.failure, Failure::None);
-  EXPECT_EQ(dir.Files(), before);
+// Anything but a regular file is refused before a reader opens it: a FIFO would block the open
+// for ever. Each conversion runs in a child under an alarm, so a regression fails instead of
+// hanging the suite.
+TEST(ConvertToJpegTest, SpecialFilesAreRefusedWithoutBlocking) {
+  ScopedTempDir dir;
+  ASSERT_EQ(mkfifo(dir.File("p.jpg").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir.Path() / "folder.png");
+  const std::string socketPath = dir.File("s.bmp");
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::filesystem::create_symlink(dir.File("p.jpg"), dir.File("link.jpg"));
+  const std::string out = dir.File("out.jpg");
+  const auto before = dir.Files();
+
+  for (const std::string& source :
+       {dir.File("p.jpg"), dir.File("folder.png"), socketPath, dir.File("link.jpg"),
+        std::string("/dev/zero"), std::string("/dev/null")}) {
+    SCOPED_TRACE(source);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      alarm(5);
+      const ConversionOutcome outcome =
+          ConvertToJpegWithReason(source.c_str(), out.c_str(), kApplicationSettings);
+      _exit(outcome.result == kSourceUnreadable && outcome.reason.failure == Failure::NotRegularFile
+                ? 0
+                : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFSIGNALED(status) ? "blocked until the alarm" : "not refused as a special file");
+    EXPECT_EQ(dir.Files(), before);
+  }
+  close(listening);
+}
+
+// Names are taken literally: a pattern that could match the whole file system returns at once.
+TEST(ConvertToJpegTest, PatternsAndDanglingLinksAreMissing) {
+  ScopedTempDir dir;
+  std::filesystem::create_symlink(dir.File("gone.bmp"), dir.File("dangling.bmp"));
+  WriteBytes(dir.File("a.png"), {1});
+  const std::string out = dir.File("out.jpg");
+  for (const std::string& source :
+       {std::string("/*/*/*/*/*/*/*/*/nothere"), dir.File("*.png"), dir.File("dangling.bmp")}) {
+    SCOPED_TRACE(source);
+    const auto start = std::chrono::steady_clock::now();
+    const ConversionOutcome outcome =
+        ConvertToJpegWithReason(source.c_str(), out.c_str(), kApplicationSettings);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    EXPECT_EQ(outcome.result, kSourceMissing);
+    EXPECT_EQ(outcome.reason.failure, Failure::SourceMissing);
+  }
 }
 
 // The conversion's own signature: grey is exactly 1 or colour.

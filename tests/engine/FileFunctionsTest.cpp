@@ -13,22 +13,24 @@ namespace {
 using testing::ScopedTempDir;
 using testing::WriteBytes;
 
-TEST(FileFunctionsTest, ExistenceFollowsWhatASearchFinds) {
+// Wildcards are ordinary name characters: only the literal path counts, and links are followed.
+TEST(FileFunctionsTest, ExistenceIsTheLiteralPath) {
   ScopedTempDir dir;
   WriteBytes(dir.File("a.jpg"), {1});
+  WriteBytes(dir.File("b?.jpg"), {1});
   std::filesystem::create_directory(dir.Path() / "sub[1]");
+  std::filesystem::create_symlink(dir.File("a.jpg"), dir.File("link.jpg"));
+  std::filesystem::create_symlink(dir.File("gone.jpg"), dir.File("dangling.jpg"));
   struct Case {
     std::string path;
     bool exists;
   };
   const Case cases[] = {
-      {dir.File("a.jpg"), true},
-      {dir.File("b.jpg"), false},
-      {dir.File("*.jpg"), true},
-      {dir.File("*.png"), false},
-      {dir.Path().string(), true},
-      {dir.File("sub[1]"), true},
-      {"", false},
+      {dir.File("a.jpg"), true},         {dir.File("b.jpg"), false},
+      {dir.File("*.jpg"), false},        {dir.File("a.jp?"), false},
+      {dir.File("b?.jpg"), true},        {dir.Path().string(), true},
+      {dir.File("sub[1]"), true},        {dir.File("link.jpg"), true},
+      {dir.File("dangling.jpg"), false}, {"", false},
   };
   for (const Case& c : cases) EXPECT_EQ(FileExists(c.path.c_str()), c.exists) << c.path;
 }
