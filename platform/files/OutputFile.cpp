@@ -55,7 +55,9 @@ OutputResult OutputFile::Open(const char* destination) {
 
 OutputResult OutputFile::Commit() {
   if (stream_ == nullptr) return OutputResult::NotWritable;
-  const bool flushed = std::fflush(stream_) == 0;
+  // The bytes reach the disk before the rename does, so a crash never leaves an empty file where
+  // a good one was.
+  const bool flushed = std::fflush(stream_) == 0 && fsync(fileno(stream_)) == 0;
   int error = errno;
   const bool closed = std::fclose(stream_) == 0;
   stream_ = nullptr;

@@ -12,7 +12,9 @@ OutputResult OutputResultOf(int error);
 
 // A file that replaces its destination only when complete: the bytes go to a temporary file in
 // the destination's folder, which Commit renames over the destination. Destroyed uncommitted, the
-// temporary file is removed and the destination is left as it was.
+// temporary file is removed and the destination is left as it was. A folder that takes no new file
+// fails the write even when the destination itself is writable: writing in place would destroy a
+// good file before the new one is complete.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -23,7 +25,7 @@ class OutputFile {
   OutputResult Open(const char* destination);
   // Where the bytes go between Open and Commit.
   std::FILE* Stream() const { return stream_; }
-  // Flushes, closes and renames over the destination.
+  // Flushes to the disk, closes and renames over the destination.
   OutputResult Commit();
 
  private:
