@@ -55,22 +55,22 @@ bool PcxReader::ParseHeader() {
   header_.bytesPerLine = fields.U16();
   header_.paletteKind = fields.U16();
 
-  const std::int32_t spanX = header_.xMax - header_.xMin;
-  const std::int32_t spanY = header_.yMax - header_.yMin;
   // A window whose end lies before its start passes here and fails in Read.
-  if (spanX == 0 || spanY == 0) return Fail(Failure::Unsupported);
-  width_ = spanX + 1;
-  height_ = spanY + 1;
+  width_ = header_.xMax - header_.xMin + 1;
+  height_ = header_.yMax - header_.yMin + 1;
   // Two planes of 4 bits or eight of 1 also make 8 bits, but their bytes are not palette
   // indexes; decoding them as such would give a wrong picture.
   if (header_.bitsPerPlane != kBitsPerPlane ||
       (header_.planes != kPalettedPlanes && header_.planes != kRgbPlanes)) {
     return Fail(Failure::Unsupported);
   }
-  if (header_.planes == kRgbPlanes && width_ >= 1) {
-    // The scan line must fit the line buffer, and each plane must hold a whole row.
-    if (header_.LineBytes() > kLineBufferBytesPerPixel * width_) return Fail(Failure::Unsupported);
-    if (header_.bytesPerLine < width_) return Fail(Failure::Corrupt);
+  // Each plane of a scan line holds a whole row: shorter lines would leave the
+  // picture to be made up, however little data the file holds.
+  if (header_.bytesPerLine < width_) return Fail(Failure::Corrupt);
+  // The scan line must fit the line buffer.
+  if (header_.planes == kRgbPlanes && width_ >= 1 &&
+      header_.LineBytes() > kLineBufferBytesPerPixel * width_) {
+    return Fail(Failure::Unsupported);
   }
   return true;
 }

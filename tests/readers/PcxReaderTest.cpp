@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <vector>
 
 #include "engine/ConversionCommand.h"
@@ -36,7 +37,9 @@ TEST(PcxReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
     int bits;
   };
   for (const Case& c : {Case{"rgb24-magick", 24}, Case{"rgb24-netpbm", 24}, Case{"rgb24-runs", 24},
-                        Case{"pal8-magick", 8}, Case{"pal8-netpbm", 8}, Case{"pal8-tiny", 8}}) {
+                        Case{"pal8-magick", 8}, Case{"pal8-netpbm", 8}, Case{"pal8-tiny", 8},
+                        Case{"rgb24-1x10-magick", 24}, Case{"rgb24-10x1-magick", 24},
+                        Case{"pal8-1x10-magick", 8}, Case{"pal8-10x1-magick", 8}}) {
     SCOPED_TRACE(c.name);
     RasterImage image;
     const Decoding d = Decode(kFixtures + c.name + ".pcx", image);
@@ -127,14 +130,11 @@ TEST(PcxReaderTest, ScanLinesRunsAndPalette) {
       {"a marker byte before the palette changes nothing",
        Pcx({}, {1, 2, 3, 9, 4, 5, 6, 9, 0x0C}),
        {1, 2, 3, 4, 5, 6}},
-      {"bytes per line shorter than the width leave the rest black",
-       Pcx({.bytesPerLine = 2}, {1, 2, 4, 5}),
-       {1, 2, 0, 4, 5, 0}},
       {"a line of 64 equal bytes in three: a full run and one literal",
        Pcx({.xMax = 63, .bytesPerLine = 64}, {0xFF, 7, 7, 0xFF, 8, 8}),
        [] {
-         std::vector<std::uint8_t> rows(64, 7);
-         rows.resize(128, 8);
+         std::vector<std::uint8_t> rows(128, 8);
+         std::fill_n(rows.begin(), 64, 7);
          return rows;
        }()},
       {"Xmin and Ymin are subtracted",
@@ -181,8 +181,6 @@ TEST(PcxReaderTest, OpenRefusesWhatItCannotDecodeSafely) {
       {"version 1, never written", Pcx({.version = 1}, {}), Failure::NotThisFormat},
       {"a short file of line feeds", Bytes(100, 0x0A), Failure::NotThisFormat},
       {"header cut short", headerCut, Failure::Truncated},
-      {"one pixel wide", Pcx({.xMax = 0, .bytesPerLine = 2}, {}), Failure::Unsupported},
-      {"one pixel high", Pcx({.xMax = 1, .yMax = 0, .bytesPerLine = 2}, {}), Failure::Unsupported},
       {"4 bits", Pcx({.bitsPerPlane = 4, .xMax = 3, .bytesPerLine = 2}, {}), Failure::Unsupported},
       {"four planes of 1 bit",
        Pcx({.bitsPerPlane = 1, .xMax = 3, .planes = 4, .bytesPerLine = 2}, {}),
@@ -202,6 +200,8 @@ TEST(PcxReaderTest, OpenRefusesWhatItCannotDecodeSafely) {
       {"a scan line longer than the line buffer",
        Pcx({.xMax = 1, .planes = 3, .bytesPerLine = 5}, {}), Failure::Unsupported},
       {"planes shorter than the width", Pcx({.xMax = 3, .planes = 3, .bytesPerLine = 2}, {}),
+       Failure::Corrupt},
+      {"8-bit lines shorter than the width", Pcx({.bytesPerLine = 2}, {1, 2, 4, 5}),
        Failure::Corrupt},
   };
   for (const Case& c : cases) {
@@ -253,6 +253,47 @@ TEST(PcxReaderTest, DataThatEndsTooSoonFailsTheRead) {
     EXPECT_EQ(outcome.result, kSourceUnreadable);
     EXPECT_EQ(outcome.reason.failure, c.failure);
     EXPECT_EQ(outcome.reason.format, "PCX");
+  }
+}
+
+// A header may claim a picture far larger than its file's data could decode
+// to; it is refused at once, before any store is made.
+TEST(PcxReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
+  ScopedTempDir dir;
+  const auto withData = [](PcxFields f, std::size_t bytes) { return Pcx(f, Bytes(bytes, 7)); };
+  struct Case {
+    const char* what;
+    Bytes file;
+    int opened;
+    Failure failure;
+  };
+  const Case cases[] = {
+      {"8 bits, 37000 square, one byte a line",
+       withData({.xMax = 36999, .yMax = 36999, .bytesPerLine = 1}, 37000), 0, Failure::Corrupt},
+      {"8 bits, 37000 square, runs too few for the lines",
+       withData({.xMax = 36999, .yMax = 36999, .bytesPerLine = 37000}, 37000), 1,
+       Failure::Truncated},
+      {"24 bits, 20000 square, runs too few for the lines",
+       withData(
+           {.xMax = 19999, .yMax = 19999, .planes = 3, .bytesPerLine = 20000, .palette = false},
+           200000),
+       1, Failure::Truncated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.pcx"), c.file);
+    const auto start = std::chrono::steady_clock::now();
+    RasterImage image;
+    const Decoding d = Decode(dir.File("x.pcx"), image);
+    EXPECT_EQ(d.opened, c.opened);
+    EXPECT_EQ(d.read, 0);
+    EXPECT_EQ(d.failure, c.failure);
+    const ConversionOutcome outcome = ConvertToJpegWithReason(
+        dir.File("x.pcx").c_str(), dir.File("x.jpg").c_str(), kApplicationSettings);
+    EXPECT_EQ(outcome.result, kSourceUnreadable);
+    EXPECT_EQ(outcome.reason.failure, c.failure);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.pcx"});
   }
 }
 
