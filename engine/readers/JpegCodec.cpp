@@ -6,6 +6,7 @@
 #include <jerror.h>
 
 #include "engine/CheckedSize.h"
+#include "engine/readers/JpegDataBound.h"
 #include "platform/files/OutputFile.h"
 
 namespace dropshrink {
@@ -20,6 +21,8 @@ struct ErrorTrap {
   void (*libraryEmit)(j_common_ptr, int);
   // The data ended early; the library went on with a made-up end of image.
   bool endReached;
+  // A scan needed data that was not there; the library made up zeros for it.
+  bool dataMissing;
   // errno when the library gave up, which tells a full disk from other write errors.
   int error;
 };
@@ -36,9 +39,13 @@ ErrorTrap& TrapOf(j_common_ptr info) {
   std::longjmp(trap.jump, 1);
 }
 
+// The program writes no log: a conversion's result is its only message.
+void DropMessage(j_common_ptr) {}
+
 void NoteMessage(j_common_ptr info, int level) {
   ErrorTrap& trap = TrapOf(info);
   if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) trap.endReached = true;
+  if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER) trap.dataMissing = true;
   trap.libraryEmit(info, level);
 }
 
@@ -47,7 +54,9 @@ jpeg_error_mgr* Arm(ErrorTrap& trap) {
   trap.libraryEmit = trap.manager.emit_message;
   trap.manager.error_exit = TrapError;
   trap.manager.emit_message = NoteMessage;
+  trap.manager.output_message = DropMessage;
   trap.endReached = false;
+  trap.dataMissing = false;
   trap.error = 0;
   return &trap.manager;
 }
@@ -154,7 +163,33 @@ Failure Encode(std::FILE* out, const RasterImage& image, const Encoding& encodin
   return failure;
 }
 
+// Why a header is refused before decoding starts: a picture no store can hold, or a file too
+// short for the data its frame declares. Checked before the library allocates for the frame.
+Failure HeaderFailure(const jpeg_decompress_struct& info, std::FILE* file) {
+  const int components = info.out_color_components;
+  // CMYK and YCCK come out as four components.
+  if (components != 1 && components != 3) return Failure::Unsupported;
+  if (!CheckedPixelBytes(info.output_width, info.output_height, components)) {
+    return Failure::TooLarge;
+  }
+  if (MinimumCodedBytes(info) > BytesNotYetRead(info, file)) return Failure::Truncated;
+  return Failure::None;
+}
+
 }  // namespace
+
+JpegCodec::JpegCodec() {
+  jpeg_std_error(&idleErrors_);
+  idleErrors_.output_message = DropMessage;
+}
+
+Failure JpegCodec::DataFailure(bool endReached, bool dataMissing) {
+  endReached_ = endReached_ || endReached;
+  if (dataMissing) return endReached_ ? Failure::Truncated : Failure::Corrupt;
+  // The end marker alone may be missing; anything before it may not.
+  if (endReached_ && !scanWatch_.AllCoded(decompressor_)) return Failure::Truncated;
+  return Failure::None;
+}
 
 void JpegCodec::ReleaseFormat() {
   // Destroying frees only what creation made: harmless on a zeroed or destroyed object.
@@ -168,32 +203,34 @@ bool JpegCodec::ParseHeader() {
     return false;
   }
   if (std::fseek(File(), 0, SEEK_SET) != 0) return Fail(Failure::Unreadable);
+  endReached_ = false;
 
   ErrorTrap trap;
   decompressor_.err = Arm(trap);
   if (setjmp(trap.jump) != 0) {
     decompressor_.err = &idleErrors_;
-    return Fail(ReadFailureOf(trap));
+    return Fail(scanWatch_.tooManyScans ? Failure::Unsupported : ReadFailureOf(trap));
   }
   jpeg_create_decompress(&decompressor_);
   jpeg_stdio_src(&decompressor_, File());
   jpeg_read_header(&decompressor_, TRUE);
-  // A picture that no RasterImage can hold is refused before the decoder
-  // allocates its buffers for it.
-  const bool fits =
-      CheckedPixelBytes(decompressor_.image_width, decompressor_.image_height, 3).has_value();
-  if (fits) jpeg_start_decompress(&decompressor_);
+  jpeg_calc_output_dimensions(&decompressor_);
+  const Failure refusal = HeaderFailure(decompressor_, File());
+  if (refusal == Failure::None) {
+    scanWatch_.Attach(decompressor_);
+    // Reads every scan of a multi-scan file.
+    jpeg_start_decompress(&decompressor_);
+  }
   decompressor_.err = &idleErrors_;
-  if (!fits) return Fail(Failure::TooLarge);
+  if (refusal != Failure::None) return Fail(refusal);
+  const Failure data = DataFailure(trap.endReached, trap.dataMissing);
+  if (data != Failure::None) return Fail(data);
   if (decompressor_.output_width == 0 || decompressor_.output_height == 0) {
     return Fail(Failure::Corrupt);
   }
-  // CMYK and YCCK come out as four components.
-  const int components = decompressor_.out_color_components;
-  if (components != 1 && components != 3) return Fail(Failure::Unsupported);
   width_ = static_cast<int>(decompressor_.output_width);
   height_ = static_cast<int>(decompressor_.output_height);
-  kind_ = components == 3 ? kKindJpegColor : kKindJpegGrey;
+  kind_ = decompressor_.out_color_components == 3 ? kKindJpegColor : kKindJpegGrey;
   return true;
 }
 
@@ -203,16 +240,18 @@ bool JpegCodec::DecodeRows() {
   decompressor_.err = Arm(trap);
   if (setjmp(trap.jump) != 0) {
     decompressor_.err = &idleErrors_;
-    return Fail(ReadFailureOf(trap));
+    return Fail(scanWatch_.tooManyScans ? Failure::Unsupported : ReadFailureOf(trap));
   }
-  while (decompressor_.output_scanline < decompressor_.output_height) {
+  // Rows after missing data would be made up; the read fails without decoding them.
+  while (decompressor_.output_scanline < decompressor_.output_height && !trap.dataMissing) {
     const auto row = static_cast<int>(decompressor_.output_scanline);
     JSAMPROW rows[1] = {Target().Row(row)};
     jpeg_read_scanlines(&decompressor_, rows, 1);
     RowDone(row);
   }
   decompressor_.err = &idleErrors_;
-  return true;
+  const Failure data = DataFailure(trap.endReached, trap.dataMissing);
+  return data == Failure::None || Fail(data);
 }
 
 int JpegCodec::Write(const char* path, const RasterImage& image, int quality, int colour,

@@ -4,6 +4,7 @@
 
 #include <jpeglib.h>
 
+#include "engine/readers/JpegScanWatch.h"
 #include "engine/readers/ReaderSkeleton.h"
 
 namespace dropshrink {
@@ -16,7 +17,7 @@ class JpegCodec : public ReaderSkeleton<JpegCodec> {
  public:
   static constexpr std::string_view kFormatName = "JPEG";
 
-  JpegCodec() { jpeg_std_error(&idleErrors_); }
+  JpegCodec();
   ~JpegCodec() { Close(); }
 
   // Writes the whole image or nothing: the stream goes to a temporary file in
@@ -31,10 +32,15 @@ class JpegCodec : public ReaderSkeleton<JpegCodec> {
   bool ParseHeader();
   bool DecodeRows();
   void ReleaseFormat();
+  // Why the data read so far fails, noted by the step that read it; None when it does not.
+  Failure DataFailure(bool endReached, bool dataMissing);
 
   jpeg_decompress_struct decompressor_{};
   // Stands in for a step's error trap once the step has returned.
   jpeg_error_mgr idleErrors_{};
+  JpegScanWatch scanWatch_{};
+  // The file ended before the library read its end marker, in any step so far.
+  bool endReached_ = false;
 };
 
 }  // namespace dropshrink

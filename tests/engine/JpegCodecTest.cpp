@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <jerror.h>
 
+#include <chrono>
 #include <filesystem>
 #include <tuple>
 #include <vector>
@@ -65,26 +66,60 @@ std::size_t MarkerAt(const std::vector<unsigned char>& bytes, unsigned char code
   return bytes.size();
 }
 
-// Writes a four-component (CMYK) JPEG straight through libjpeg.
-void WriteCmykJpeg(const std::string& path) {
+struct Shape {
+  int width, height, components;
+  bool progressive, flat, arithmetic;
+  // Sequential, one scan per component.
+  bool scanPerComponent = false;
+};
+
+// Encodes straight through libjpeg, for what the writer never makes: progressive and
+// arithmetic-coded files, a scan per component, CMYK, and colour without subsampling. `flat` gives
+// one grey level, the fewest coded bits a picture can have.
+std::vector<unsigned char> EncodeDirect(const ScopedTempDir& dir, const Shape& shape) {
+  const std::string path = dir.File("direct.jpg");
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
   jpeg_create_compress(&info);
   std::FILE* file = std::fopen(path.c_str(), "wb");
   jpeg_stdio_dest(&info, file);
-  info.image_width = 8;
-  info.image_height = 8;
-  info.input_components = 4;
-  info.in_color_space = JCS_CMYK;
+  info.image_width = static_cast<JDIMENSION>(shape.width);
+  info.image_height = static_cast<JDIMENSION>(shape.height);
+  info.input_components = shape.components;
+  info.in_color_space = shape.components == 4   ? JCS_CMYK
+                        : shape.components == 3 ? JCS_RGB
+                                                : JCS_GRAYSCALE;
   jpeg_set_defaults(&info);
+  for (int c = 0; c < info.num_components; ++c) {
+    info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+  }
+  if (shape.progressive) jpeg_simple_progression(&info);
+  std::vector<jpeg_scan_info> script(static_cast<std::size_t>(shape.components));
+  for (int c = 0; c < shape.components; ++c) {
+    script[static_cast<std::size_t>(c)] = {1, {c}, 0, 63, 0, 0};
+  }
+  if (shape.scanPerComponent) {
+    info.scan_info = script.data();
+    info.num_scans = shape.components;
+  }
+  info.arith_code = static_cast<boolean>(shape.arithmetic);
+  info.optimize_coding = static_cast<boolean>(!shape.arithmetic);
   jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(8 * 4, 128);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(shape.width * shape.components), 128);
   JSAMPROW rows[1] = {row.data()};
-  while (info.next_scanline < info.image_height) jpeg_write_scanlines(&info, rows, 1);
+  while (info.next_scanline < info.image_height) {
+    for (std::size_t i = 0; i < row.size() && !shape.flat; ++i) {
+      row[i] = static_cast<JSAMPLE>((i * 37 + info.next_scanline * 11) % 251);
+    }
+    jpeg_write_scanlines(&info, rows, 1);
+  }
   jpeg_finish_compress(&info);
   jpeg_destroy_compress(&info);
   std::fclose(file);
+  std::vector<unsigned char> bytes = ReadBytes(path);
+  std::filesystem::remove(path);
+  return bytes;
 }
 
 // The pixels a written JPEG must hold for a pattern picture, worked out here from the stored
@@ -203,7 +238,7 @@ TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
   WriteBytes(dir.File("soi-then-garbage"), {0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'});
   WriteBytes(dir.File("png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
   WriteBytes(dir.File("empty"), {});
-  WriteCmykJpeg(dir.File("cmyk.jpg"));
+  WriteBytes(dir.File("cmyk.jpg"), EncodeDirect(dir, {8, 8, 4, false, false, false}));
   std::filesystem::create_directory(dir.Path() / "folder.jpg");
 
   RasterImage small;
@@ -258,18 +293,179 @@ TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
   EXPECT_EQ(dir.Files().size(), 10u);  // nothing of ours was left
 }
 
-TEST(JpegCodecTest, TruncatedDataDecodesAsTheLibraryPadsIt) {
-  ScopedTempDir dir;
-  RasterImage image, decoded;
-  MakePattern(image, 64, 64, 24);
-  JpegCodec codec;
-  ASSERT_EQ(WriteDefault(codec, dir.File("full.jpg"), image), 1);
-  std::vector<unsigned char> bytes = ReadBytes(dir.File("full.jpg"));
-  bytes.resize(bytes.size() * 2 / 3);
-  WriteBytes(dir.File("cut.jpg"), bytes);
+// The same file declaring another size (its first frame header patched).
+std::vector<unsigned char> WithFrameSize(std::vector<unsigned char> bytes, int width, int height) {
+  std::size_t frame = MarkerAt(bytes, 0xC0);
+  if (frame == bytes.size()) frame = MarkerAt(bytes, 0xC2);
+  bytes[frame + 5] = static_cast<unsigned char>(height >> 8);
+  bytes[frame + 6] = static_cast<unsigned char>(height);
+  bytes[frame + 7] = static_cast<unsigned char>(width >> 8);
+  bytes[frame + 8] = static_cast<unsigned char>(width);
+  return bytes;
+}
 
-  EXPECT_EQ(Decode(dir.File("cut.jpg"), decoded).result, 1);
-  EXPECT_EQ(decoded.Height(), 64);
+// Everything up to the end of the first scan header, then the end marker: no coded data.
+std::vector<unsigned char> HeaderOnly(const std::vector<unsigned char>& bytes) {
+  const std::size_t scan = MarkerAt(bytes, 0xDA);
+  const std::size_t end = scan + 2 + (bytes[scan + 2] << 8 | bytes[scan + 3]);
+  std::vector<unsigned char> header(bytes.begin(), bytes.begin() + end);
+  header.insert(header.end(), {0xFF, 0xD9});
+  return header;
+}
+
+struct Outcome {
+  int result;
+  Failure failure;
+  double seconds;
+  bool targetEmpty;
+};
+
+Outcome TimedDecode(const std::string& path) {
+  RasterImage target;
+  JpegCodec reader;
+  const auto start = std::chrono::steady_clock::now();
+  const int result = reader.Open(path.c_str(), target, nullptr) == 1 ? reader.Read() : 0;
+  const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+  return {result, reader.LastFailure(), spent.count(), target.Pixels() == nullptr};
+}
+
+TEST(JpegCodecTest, NoStoreBiggerThanTheFileCanDescribe) {
+  ScopedTempDir dir;
+  RasterImage small, flat;
+  MakePattern(small, 8, 8, 24);
+  ASSERT_TRUE(flat.Create(1024, 1024, 24, 0));
+  std::fill(flat.Pixels(), flat.Pixels() + flat.PixelBytes(), 128);
+  JpegCodec writer;
+  ASSERT_EQ(WriteDefault(writer, dir.File("w.jpg"), small), 1);
+  const std::vector<unsigned char> baseline = ReadBytes(dir.File("w.jpg"));
+  ASSERT_EQ(WriteDefault(writer, dir.File("w.jpg"), flat), 1);
+  const std::vector<unsigned char> flatBaseline = ReadBytes(dir.File("w.jpg"));
+  std::filesystem::remove(dir.File("w.jpg"));
+  small.Release();
+  flat.Release();
+  const auto progressive = EncodeDirect(dir, {8, 8, 3, true, false, false});
+  const auto grey = EncodeDirect(dir, {8, 8, 1, false, false, false});
+
+  struct Case {
+    const char* what;
+    std::vector<unsigned char> file;
+    int result;
+    Failure failure;
+    double seconds;
+  };
+  const Case cases[] = {
+      {"baseline 37000², no coded data", HeaderOnly(WithFrameSize(baseline, 37000, 37000)), 0,
+       Failure::Truncated, 0.1},
+      {"progressive 4:4:4 30000², no coded data",
+       HeaderOnly(WithFrameSize(progressive, 30000, 30000)), 0, Failure::Truncated, 0.1},
+      // 3.6 GB of grey fits a store; counted as colour it would not.
+      {"grey 60000², no coded data", HeaderOnly(WithFrameSize(grey, 60000, 60000)), 0,
+       Failure::Truncated, 0.1},
+      {"colour 60000²", HeaderOnly(WithFrameSize(baseline, 60000, 60000)), 0, Failure::TooLarge,
+       0.1},
+      // The fewest bits a picture can be coded in still pass.
+      {"flat baseline 4:2:0", flatBaseline, 1, Failure::None, 2},
+      {"flat progressive 4:4:4", EncodeDirect(dir, {1024, 1024, 3, true, true, false}), 1,
+       Failure::None, 2},
+      {"flat sequential grey", EncodeDirect(dir, {1024, 1024, 1, false, true, false}), 1,
+       Failure::None, 2},
+      // Arithmetic coding spends far less than a bit on a flat block.
+      {"flat arithmetic 4:4:4", EncodeDirect(dir, {1024, 1024, 3, false, true, true}), 1,
+       Failure::None, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.jpg"), c.file);
+    const Outcome outcome = TimedDecode(dir.File("x.jpg"));
+    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_EQ(outcome.failure, c.failure);
+    EXPECT_LT(outcome.seconds, c.seconds);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.jpg"});
+  }
+}
+
+// Every prefix of a file: one that ends inside the picture data fails, one that lacks only
+// (part of) the end marker reads whole. libjpeg warns of both; none of it reaches stderr.
+TEST(JpegCodecTest, EveryPrefixThatCutsThePictureFails) {
+  ScopedTempDir dir;
+  RasterImage image;
+  MakePattern(image, 32, 24, 24);
+  JpegCodec writer;
+  ASSERT_EQ(WriteDefault(writer, dir.File("w.jpg"), image), 1);
+  image.Release();
+  struct Case {
+    const char* what;
+    std::vector<unsigned char> file;
+  };
+  const Case cases[] = {
+      {"baseline 4:2:0", ReadBytes(dir.File("w.jpg"))},
+      {"progressive 4:4:4", EncodeDirect(dir, {32, 24, 3, true, false, false})},
+      {"progressive grey", EncodeDirect(dir, {32, 24, 1, true, false, false})},
+      {"sequential, a scan per component",
+       EncodeDirect(dir, {32, 24, 3, false, false, false, true})},
+  };
+  std::filesystem::remove(dir.File("w.jpg"));
+  ::testing::internal::CaptureStderr();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::size_t size = c.file.size();
+    for (std::size_t length = 0; length <= size; ++length) {
+      SCOPED_TRACE(length);
+      WriteBytes(dir.File("x.jpg"), {c.file.begin(), c.file.begin() + length});
+      const Outcome outcome = TimedDecode(dir.File("x.jpg"));
+      EXPECT_EQ(outcome.result, length + 2 >= size ? 1 : 0);
+      if (outcome.result == 0) {
+        EXPECT_TRUE(outcome.targetEmpty);
+      }
+      EXPECT_LT(outcome.seconds, 2);
+    }
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.jpg"});
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+// Each scan of a progressive file costs a pass over the picture; a file of thousands of repeated
+// scans is refused as soon as it passes the most any encoder writes.
+TEST(JpegCodecTest, ScanBombIsRefused) {
+  ScopedTempDir dir;
+  const auto file = EncodeDirect(dir, {16, 16, 1, true, false, false});
+  std::vector<std::size_t> scans;
+  for (std::size_t i = 0; i + 1 < file.size(); ++i) {
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) scans.push_back(i);
+  }
+  const std::size_t end = MarkerAt(file, 0xD9);
+  ASSERT_LT(end, file.size());
+  // The whole file with its last scan repeated until it has `count` scans.
+  auto withScans = [&](std::size_t count) {
+    std::vector<unsigned char> bomb(file.begin(), file.begin() + scans.back());
+    for (std::size_t n = scans.size() - 1; n < count; ++n) {
+      bomb.insert(bomb.end(), file.begin() + scans.back(), file.begin() + end);
+    }
+    bomb.insert(bomb.end(), {0xFF, 0xD9});
+    return bomb;
+  };
+  struct Case {
+    std::size_t scans;
+    int result;
+    Failure failure;
+  };
+  const Case cases[] = {
+      {500, 1, Failure::None},
+      {501, 0, Failure::Unsupported},
+      {50000, 0, Failure::Unsupported},
+  };
+  ::testing::internal::CaptureStderr();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scans);
+    WriteBytes(dir.File("x.jpg"), withScans(c.scans));
+    const Outcome outcome = TimedDecode(dir.File("x.jpg"));
+    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_EQ(outcome.failure, c.failure);
+    EXPECT_LT(outcome.seconds, 2);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.jpg"});
+  }
+  // The repeated scans draw the library's warnings of a bad progression.
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(JpegCodecTest, ReadFailsCleanlyWhenTheTargetCannotBeCreated) {
