@@ -60,6 +60,13 @@ int main(int argc, char** argv) {
   for (const std::string& file : files) {
     conversions.push_back({file, app::MakeOutputPath(folder, file)});
   }
+  const std::vector<std::size_t> earlier = dropshrink::cli::EarlierWithSameDestination(conversions);
+  for (std::size_t i = 0; i < conversions.size(); ++i) {
+    if (earlier[i] == std::string::npos) continue;
+    std::fprintf(stderr, "warning: %s and %s both write %s; the output of %s is kept\n",
+                 conversions[earlier[i]].source.c_str(), conversions[i].source.c_str(),
+                 conversions[i].destination.c_str(), conversions[i].source.c_str());
+  }
 
   // On a terminal a counter shows how far the batch is; in a pipe only results.
   const bool showProgress = platform::IsTerminal(stderr) && conversions.size() > 1;

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "engine/readers/JpegCodec.h"
+#include "tests/support/Bitmap.h"
 #include "tests/support/Files.h"
+#include "tests/support/PhotoLike.h"
 #include "tests/support/ScopedTempDir.h"
 
 namespace dropshrink {
@@ -173,6 +175,27 @@ TEST(CliTest, ParallelConversionsReportInInputOrderAndMatchOneAtATime) {
   for (const char* folder : {"one", "many"}) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / folder), {}), 6);
   }
+}
+
+// Two sources with one output name: they run in list order even in parallel, so the later one's
+// output is what remains, and the user is told.
+TEST(CliTest, SourcesSharingAnOutputRunInListOrder) {
+  ScopedTempDir dir;
+  // The earlier source is the slow one, so a parallel run that ignored the order would end with
+  // its output.
+  testing::WriteBytes(dir.File("a.bmp"), testing::Bitmap24(testing::PhotoLike(1600, 1200, 3)));
+  WritePhotoLike(dir.File("a.jpg"), true);
+  for (const char* folder : {"alone", "both"})
+    std::filesystem::create_directory(dir.Path() / folder);
+  ASSERT_EQ(RunCommand(Cli() + " -o " + dir.File("alone") + " " + dir.File("a.jpg")).status, 0);
+
+  const CommandRun run = RunCommand(Cli() + " -j 2 -o " + dir.File("both") + " " +
+                                    dir.File("a.bmp") + " " + dir.File("a.jpg"));
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("warning: " + dir.File("a.bmp") + " and " + dir.File("a.jpg")),
+            std::string::npos)
+      << run.output;
+  EXPECT_TRUE(ReadBytes(dir.File("both/a_压缩.jpg")) == ReadBytes(dir.File("alone/a_压缩.jpg")));
 }
 
 }  // namespace
