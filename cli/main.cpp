@@ -9,6 +9,8 @@
 
 #include "app/OutputPath.h"
 #include "cli/Batch.h"
+#include "platform/files/InterruptWatch.h"
+#include "platform/files/PartialFiles.h"
 #include "platform/files/Terminal.h"
 
 namespace {
@@ -67,6 +69,11 @@ int main(int argc, char** argv) {
                  conversions[earlier[i]].source.c_str(), conversions[i].source.c_str(),
                  conversions[i].destination.c_str(), conversions[i].source.c_str());
   }
+
+  // Interrupted, the program removes its half-written outputs and ends as the signal would have
+  // it: 128 + the signal's number. An older output at a destination stays as it was.
+  const platform::InterruptWatch interrupts(
+      [](int signal) { platform::RemovePartialFilesAndExit(128 + signal); });
 
   // On a terminal a counter shows how far the batch is; in a pipe only results.
   const bool showProgress = platform::IsTerminal(stderr) && conversions.size() > 1;

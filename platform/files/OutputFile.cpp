@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/files/Files.h"
+#include "platform/files/PartialFiles.h"
 #include "platform/files/TempFile.h"
 
 namespace platform {
@@ -29,7 +30,10 @@ OutputResult OutputResultOf(int error) {
 
 OutputFile::~OutputFile() {
   if (stream_ != nullptr) std::fclose(stream_);
-  if (!partial_.empty()) unlink(partial_.c_str());
+  if (partial_.empty()) return;
+  PartialFilesLock partials;
+  unlink(partial_.c_str());
+  partials.Forget(partial_);
 }
 
 OutputResult OutputFile::Open(const char* destination) {
@@ -37,6 +41,7 @@ OutputResult OutputFile::Open(const char* destination) {
   if (destination == nullptr || *destination == '\0' || IsFolder(destination)) {
     return OutputResult::NotWritable;
   }
+  PartialFilesLock partials;
   TempFile partial =
       CreateTempFile(FolderOf(destination), kPartialPrefix, TempFileAccess::AsNewFile);
   if (partial.result != TempFileResult::Created) {
@@ -44,6 +49,7 @@ OutputResult OutputFile::Open(const char* destination) {
                                                      : OutputResult::NotWritable;
   }
   partial_ = std::move(partial.path);
+  partials.Add(partial_);
   stream_ = fdopen(partial.file, "wb");
   if (stream_ == nullptr) {
     close(partial.file);
@@ -63,7 +69,10 @@ OutputResult OutputFile::Commit() {
   stream_ = nullptr;
   if (flushed && !closed) error = errno;
   if (!flushed || !closed) return OutputResultOf(error);
+  // Under the lock, so an interruption either removes the file or finds it committed.
+  PartialFilesLock partials;
   if (std::rename(partial_.c_str(), destination_.c_str()) != 0) return OutputResultOf(errno);
+  partials.Forget(partial_);
   partial_.clear();
   return OutputResult::Ok;
 }

@@ -1,19 +1,28 @@
 // dropshrink-cli as a user runs it, and its output against the pipeline a user
 // would pick instead: djpeg | cjpeg -quality 75 -optimize.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "engine/readers/JpegCodec.h"
 #include "tests/support/Bitmap.h"
 #include "tests/support/Files.h"
 #include "tests/support/PhotoLike.h"
 #include "tests/support/ScopedTempDir.h"
+
+extern char** environ;
 
 namespace dropshrink {
 namespace {
@@ -174,6 +183,84 @@ TEST(CliTest, ParallelConversionsReportInInputOrderAndMatchOneAtATime) {
   EXPECT_EQ(dir.Files().size(), 8u);
   for (const char* folder : {"one", "many"}) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / folder), {}), 6);
+  }
+}
+
+// Files in `folder` whose names start with `prefix`.
+std::vector<std::string> FilesStartingWith(const std::filesystem::path& folder,
+                                           const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(prefix)) found.push_back(name);
+  }
+  return found;
+}
+
+// Starts dropshrink-cli with its output thrown away, sends `signal` after `delay` and returns how
+// it ended. A run that outlives its deadline is killed and reported as -1.
+int RunAndSignal(const std::vector<std::string>& arguments, int signal,
+                 std::chrono::milliseconds delay) {
+  std::vector<std::string> words = {Cli()};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  std::this_thread::sleep_for(delay);
+  kill(child, signal);
+  int status = 0;
+  for (int waited = 0; waited < 2000; ++waited) {
+    if (waitpid(child, &status, WNOHANG) == child) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(child, SIGKILL);
+  waitpid(child, &status, 0);
+  return -1;
+}
+
+// Interrupted at any point, the program leaves either the older output byte for byte or the
+// complete new one, and caught signals end it with 128 + the signal and no half-written output.
+TEST(CliTest, AnInterruptedRunLeavesNothingBehind) {
+  ScopedTempDir dir;
+  testing::WriteBytes(dir.File("big.bmp"), testing::Bitmap24(testing::PhotoLike(3000, 2000, 3)));
+  std::filesystem::create_directory(dir.Path() / "out");
+  const std::string destination = dir.File("out/big_压缩.jpg");
+  const testing::Bytes older = {0xFF, 0xD8, 'o', 'l', 'd', 0xFF, 0xD9};
+  const std::vector<std::string> arguments = {"-o", dir.File("out"), dir.File("big.bmp")};
+
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    bool caught = false;
+    for (const int delay : {0, 5, 20, 50, 100, 200, 400}) {
+      SCOPED_TRACE(std::string(strsignal(signal)) + " after " + std::to_string(delay) + " ms");
+      testing::WriteBytes(destination, older);
+      const int status = RunAndSignal(arguments, signal, std::chrono::milliseconds(delay));
+      ASSERT_NE(status, -1) << "still running after its deadline";
+      const bool interrupted = WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal;
+      const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == signal;
+      const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+      EXPECT_TRUE(interrupted || killed || finished) << status;
+      caught = caught || interrupted;
+      if (!finished) {
+        EXPECT_TRUE(ReadBytes(destination) == older);
+      }
+      if (signal != SIGKILL) {
+        EXPECT_FALSE(killed && delay >= 50) << "the signal was not caught";
+        EXPECT_TRUE(FilesStartingWith(dir.File("out"), ".dropshrink-").empty());
+      }
+      for (const std::string& name : FilesStartingWith(dir.File("out"), ".dropshrink-"))
+        std::filesystem::remove(dir.Path() / "out" / name);
+    }
+    if (signal != SIGKILL) {
+      EXPECT_TRUE(caught) << strsignal(signal) << " never landed mid-run";
+    }
   }
 }
 
