@@ -1,8 +1,10 @@
 #include "engine/readers/TiffReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "engine/ByteBuffer.h"
 #include "engine/CheckedSize.h"
@@ -77,6 +79,28 @@ std::uint16_t Swapped(std::uint16_t value) {
   return static_cast<std::uint16_t>(value << 8 | value >> 8);
 }
 
+// The most bytes a chunk of `stored` coded bytes can decode to in a complete, valid file; none
+// when the coding has no useful bound. JPEG may be arithmetic-coded (less than a bit a block),
+// CCITT fax codes a white line in a few bits, and ThunderScan, NeXT and SGILog runs are long.
+std::optional<std::uint64_t> MostDecodedBytes(std::uint16_t compression, std::uint64_t stored) {
+  switch (compression) {
+    case COMPRESSION_NONE:
+      return stored;
+    // A two-byte run repeats its byte at most 128 times.
+    case COMPRESSION_PACKBITS:
+      return 64 * stored;
+    // Every code takes at least 9 bits and gives at most a table's length, 4096 bytes.
+    case COMPRESSION_LZW:
+      return 4096 * stored;
+    // Deflate expands at most 1032 : 1.
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+      return 1032 * stored;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
 
 bool TiffReader::ParseHeader() {
@@ -108,13 +132,21 @@ bool TiffReader::ParseHeader() {
   header_.layout = TIFFIsTiled(tiff_) ? TiffHeader::Layout::Tiles : TiffHeader::Layout::Strips;
   header_.chunkBytes =
       header_.layout == TiffHeader::Layout::Tiles ? TIFFTileSize64(tiff_) : TIFFStripSize64(tiff_);
+  std::uint16_t planar = PLANARCONFIG_CONTIG;
+  std::uint16_t samples = 1;
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  // Separate planes: libtiff holds one strip or tile of every plane at once.
+  const std::uint64_t buffers =
+      planar == PLANARCONFIG_SEPARATE ? std::max<std::uint16_t>(samples, 1) : 1;
   if (header_.width < 1 || header_.length < 1) return Fail(Failure::Corrupt);
   // The RGBA raster must fit in one store, and the picture in a RasterImage.
-  // libtiff decodes one strip or tile at a time into a buffer it allocates,
-  // sized by the samples per pixel the file claims: that buffer too must fit
-  // in 32 bits.
+  // libtiff decodes one strip or tile at a time (one of each plane, for
+  // separate planes) into buffers it allocates, sized by the samples per pixel
+  // the file claims: together they too must fit in 32 bits.
   if (header_.width > INT32_MAX || header_.length > INT32_MAX ||
-      !CheckedPixelBytes(header_.width, header_.length, 4) || header_.chunkBytes > UINT32_MAX) {
+      !CheckedPixelBytes(header_.width, header_.length, 4) ||
+      header_.chunkBytes > UINT32_MAX / buffers) {
     return Fail(Failure::TooLarge);
   }
   width_ = static_cast<int>(header_.width);
@@ -127,11 +159,41 @@ bool TiffReader::DecodeRows() {
   // Photometric interpretations and sample layouts the RGBA interface cannot read.
   std::array<char, 1024> why{};
   if (TIFFRGBAImageOK(tiff_, why.data()) == 0) return Fail(Failure::Unsupported);
+  if (!ChunksFitTheFile()) return false;
   if (!CreateTarget(24, 0)) return false;
   MappedStore raster;
   const bool decoded = DecodeRaster(raster);
   raster.Free(true);
   return decoded;
+}
+
+bool TiffReader::ChunksFitTheFile() {
+  const std::uint64_t chunks =
+      TIFFIsTiled(tiff_) ? TIFFNumberOfTiles(tiff_) : TIFFNumberOfStrips(tiff_);
+  // Each chunk has an offset of at least two bytes in the file, bar the few
+  // that fit in the directory entry itself; this also bounds the loop below.
+  if (chunks == 0 || chunks > input_.length / 2 + 4) return Fail(Failure::Truncated);
+  std::uint16_t compression = COMPRESSION_NONE;
+  std::uint32_t rowsPerStrip = header_.length;
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, header_.length);
+  const std::uint32_t stripsPerPlane = (header_.length - 1) / rowsPerStrip + 1;
+  for (std::uint32_t i = 0; i < chunks; ++i) {
+    const std::uint64_t offset = TIFFGetStrileOffset(tiff_, i);
+    const std::uint64_t stored = TIFFGetStrileByteCount(tiff_, i);
+    if (offset > input_.length || stored > input_.length - offset) {
+      return Fail(Failure::Truncated);
+    }
+    std::uint64_t decoded = header_.chunkBytes;
+    if (!TIFFIsTiled(tiff_)) {
+      const std::uint32_t firstRow = i % stripsPerPlane * rowsPerStrip;
+      decoded = TIFFVStripSize64(tiff_, std::min(rowsPerStrip, header_.length - firstRow));
+    }
+    const std::optional<std::uint64_t> most = MostDecodedBytes(compression, stored);
+    if (most && *most < decoded) return Fail(Failure::Truncated);
+  }
+  return true;
 }
 
 bool TiffReader::DecodeRaster(MappedStore& raster) {
@@ -144,7 +206,7 @@ bool TiffReader::DecodeRaster(MappedStore& raster) {
     return Fail(raster.LastFailure());
   }
   if (TIFFReadRGBAImage(tiff_, header_.width, header_.length,
-                        reinterpret_cast<std::uint32_t*>(raster.Data()), 0) == 0) {
+                        reinterpret_cast<std::uint32_t*>(raster.Data()), 1) == 0) {
     return FailFromLibtiff();
   }
   // libtiff's raster starts with the bottom row.

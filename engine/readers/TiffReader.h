@@ -51,6 +51,9 @@ class TiffReader : public ReaderSkeleton<TiffReader> {
   bool DecodeRows();
   void ReleaseFormat();
 
+  // Refuses, before any store is made, strips or tiles that lie outside the
+  // file or are too short for what they decode to.
+  bool ChunksFitTheFile();
   bool DecodeRaster(MappedStore& raster);
   // The reason for a libtiff call that failed.
   bool FailFromLibtiff();

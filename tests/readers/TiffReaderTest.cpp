@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <map>
 #include <vector>
 
@@ -56,32 +58,24 @@ INSTANTIATE_TEST_SUITE_P(CompressionsLayoutsAndColours, TiffFixtureTest,
                            return name;
                          });
 
-// A little-endian grey TIFF, uncompressed, in strips of `rowsPerStrip` rows;
-// `tags` replaces or removes (value -1) single-valued fields.
-Bytes GreyTiff(std::uint32_t width, std::uint32_t height, const Bytes& pixels,
-               const std::map<std::uint16_t, std::int64_t>& tags = {},
-               std::uint32_t rowsPerStrip = 0) {
-  if (rowsPerStrip == 0) rowsPerStrip = std::max<std::uint32_t>(height, 1);
-  std::map<std::uint16_t, std::vector<std::uint32_t>> fields = {
-      {256, {width}}, {257, {height}}, {258, {8}}, {259, {1}}, {262, {1}}, {278, {rowsPerStrip}}};
-  for (const auto& [tag, value] : tags) {
-    if (value < 0) {
-      fields.erase(tag);
-    } else {
-      fields[tag] = {static_cast<std::uint32_t>(value)};
-    }
+using Fields = std::map<std::uint16_t, std::vector<std::uint32_t>>;
+
+// A little-endian TIFF of LONG fields: the directory, the fields of more than
+// one value, then the strips or tiles one after another, `counts` bytes each,
+// taken from `data`; `offsetsTag` and `countsTag` name where they are.
+Bytes Tiff(Fields fields, std::uint16_t offsetsTag, std::uint16_t countsTag,
+           const std::vector<std::uint32_t>& counts, const Bytes& data) {
+  fields[offsetsTag] = std::vector<std::uint32_t>(counts.size());
+  fields[countsTag] = counts;
+  const std::uint32_t ifdBytes = 2 + 12 * static_cast<std::uint32_t>(fields.size()) + 4;
+  std::uint32_t arrays = 0;
+  for (const auto& [tag, values] : fields) {
+    if (values.size() > 1) arrays += 4 * static_cast<std::uint32_t>(values.size());
   }
-  const std::uint32_t stripBytes = width * rowsPerStrip;
-  const std::uint32_t strips =
-      std::max<std::uint32_t>(1, (height + rowsPerStrip - 1) / rowsPerStrip);
-  const std::uint32_t ifdBytes = 2 + 12 * (static_cast<std::uint32_t>(fields.size()) + 2) + 4;
-  const std::uint32_t arrays = strips > 1 ? 8 * strips : 0;
-  const std::uint32_t dataAt = 8 + ifdBytes + arrays;
-  fields[273] = {};
-  fields[279] = {};
-  for (std::uint32_t i = 0; i < strips; ++i) {
-    fields[273].push_back(dataAt + i * stripBytes);
-    fields[279].push_back(stripBytes);
+  std::uint32_t at = 8 + ifdBytes + arrays;
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    fields[offsetsTag][i] = at;
+    at += counts[i];
   }
 
   Bytes b = {'I', 'I', 42, 0, 8, 0, 0, 0};
@@ -105,8 +99,63 @@ Bytes GreyTiff(std::uint32_t width, std::uint32_t height, const Bytes& pixels,
   }
   put(0, 4);
   b.insert(b.end(), arrayBytes.begin(), arrayBytes.end());
-  b.insert(b.end(), pixels.begin(), pixels.end());
+  b.insert(b.end(), data.begin(), data.end());
   return b;
+}
+
+// A grey TIFF, uncompressed, in strips of `rowsPerStrip` rows whose byte
+// counts say whole strips however few `pixels` follow; `tags` replaces or
+// removes (value -1) single-valued fields.
+Bytes GreyTiff(std::uint32_t width, std::uint32_t height, const Bytes& pixels,
+               const std::map<std::uint16_t, std::int64_t>& tags = {},
+               std::uint32_t rowsPerStrip = 0) {
+  if (rowsPerStrip == 0) rowsPerStrip = std::max<std::uint32_t>(height, 1);
+  Fields fields = {{256, {width}}, {257, {height}}, {258, {8}},
+                   {259, {1}},     {262, {1}},      {278, {rowsPerStrip}}};
+  for (const auto& [tag, value] : tags) {
+    if (value < 0) {
+      fields.erase(tag);
+    } else {
+      fields[tag] = {static_cast<std::uint32_t>(value)};
+    }
+  }
+  const std::uint32_t strips =
+      std::max<std::uint32_t>(1, (height + rowsPerStrip - 1) / rowsPerStrip);
+  return Tiff(fields, 273, 279, std::vector<std::uint32_t>(strips, width * rowsPerStrip), pixels);
+}
+
+// `data` as one zlib stream of stored deflate blocks.
+Bytes Zlib(const Bytes& data) {
+  Bytes z = {0x78, 0x01};
+  const std::size_t n = data.size();
+  z.insert(z.end(), {1, static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                     static_cast<unsigned char>(~n), static_cast<unsigned char>(~n >> 8)});
+  z.insert(z.end(), data.begin(), data.end());
+  std::uint32_t a = 1;
+  std::uint32_t b = 0;
+  for (unsigned char c : data) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  for (int shift : {24, 16, 8, 0}) z.push_back(static_cast<unsigned char>((b << 16 | a) >> shift));
+  return z;
+}
+
+// An 8 × 8 grey Deflate TIFF in two strips, directory first: every cut into
+// its strips leaves the directory readable.
+Bytes DeflateTiff() {
+  std::vector<std::uint32_t> counts;
+  Bytes data;
+  for (int strip = 0; strip < 2; ++strip) {
+    Bytes rows(32);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      rows[i] = static_cast<unsigned char>(strip * 97 + i * 7);
+    const Bytes coded = Zlib(rows);
+    counts.push_back(static_cast<std::uint32_t>(coded.size()));
+    data.insert(data.end(), coded.begin(), coded.end());
+  }
+  return Tiff({{256, {8}}, {257, {8}}, {258, {8}}, {259, {8}}, {262, {1}}, {278, {4}}}, 273, 279,
+              counts, data);
 }
 
 TEST(TiffReaderTest, TopRowFirstAndOneRowPictures) {
@@ -131,17 +180,19 @@ TEST(TiffReaderTest, TopRowFirstAndOneRowPictures) {
             (std::vector<std::uint8_t>{7, 7, 7, 8, 8, 8, 9, 9, 9}));
 }
 
+// A file that Open refuses (opened 0) or Read fails on (opened 1), and why.
+struct FailureCase {
+  const char* what;
+  Bytes file;
+  int opened;
+  Failure failure;
+};
+
 TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
   ScopedTempDir dir;
   Bytes cutStrip = GreyTiff(2, 2, {1, 2, 3, 4});
   cutStrip.resize(cutStrip.size() - 4);
-  struct Case {
-    const char* what;
-    Bytes file;
-    int opened;
-    Failure failure;
-  };
-  const Case cases[] = {
+  const FailureCase cases[] = {
       {"no width", GreyTiff(2, 2, {1, 2, 3, 4}, {{256, -1}}), 0, Failure::Corrupt},
       {"no length", GreyTiff(2, 2, {1, 2, 3, 4}, {{257, -1}}), 0, Failure::Corrupt},
       {"width 0", GreyTiff(0, 2, {1, 2, 3, 4}), 0, Failure::Corrupt},
@@ -157,7 +208,7 @@ TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
       {"LogL samples that are not SGILog-coded", GreyTiff(2, 2, {1, 2, 3, 4}, {{262, 32844}}), 1,
        Failure::Unsupported},
   };
-  for (const Case& c : cases) {
+  for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.tiff"), c.file);
     testing::ExpectFailure<TiffReader>(dir.File("x.tiff"), c.opened, c.failure);
@@ -183,16 +234,82 @@ TEST(TiffReaderTest, NoSpaceForTheTargetOrTheRasterIsNamed) {
   }
 }
 
-TEST(TiffReaderTest, AMissingLaterStripDoesNotEndTheRead) {
+TEST(TiffReaderTest, StripsThatCannotBeReadFailTheConversion) {
   ScopedTempDir dir;
-  Bytes file = GreyTiff(4, 4, Bytes(16, 200), {}, 2);
-  file.resize(file.size() - 8);
-  WriteBytes(dir.File("x.tiff"), file);
-  EXPECT_EQ(ConvertToJpegWithReason(dir.File("x.tiff").c_str(), dir.File("x.jpg").c_str(),
+  Bytes laterStripMissing = GreyTiff(4, 4, Bytes(16, 200), {}, 2);
+  laterStripMissing.resize(laterStripMissing.size() - 8);
+  // The second strip's stored block lengths no longer agree.
+  Bytes damaged = DeflateTiff();
+  damaged[damaged.size() - 38] ^= 0xFF;
+  struct Case {
+    const char* what;
+    Bytes file;
+    Failure failure;
+  };
+  for (const Case& c : {Case{"a later strip missing", laterStripMissing, Failure::Truncated},
+                        Case{"a damaged Deflate strip", damaged, Failure::Corrupt}}) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.tiff"), c.file);
+    testing::ExpectFailure<TiffReader>(dir.File("x.tiff"), 1, c.failure);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"});
+  }
+}
+
+// A header may claim far more picture than its strips could decode to; it is
+// refused at once, before any store is made.
+TEST(TiffReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
+  ScopedTempDir dir;
+  const Fields big = {{256, {32767}}, {257, {32767}}, {258, {8}}, {259, {1}}, {262, {1}}};
+  Fields rawRows = big;
+  rawRows[278] = {1};
+  Fields deflateStrips = big;
+  deflateStrips[259] = {8};
+  deflateStrips[278] = {64};
+  // Each plane's tile is 2 GiB; libtiff would hold all three at once.
+  const Fields separatePlanes = {{256, {16}}, {257, {16}},    {258, {16}},
+                                 {259, {1}},  {262, {2}},     {277, {3}},
+                                 {284, {2}},  {322, {32768}}, {323, {32768}}};
+  const FailureCase cases[] = {
+      {"32767 strips past the end of the file", GreyTiff(32767, 32767, Bytes(100, 1), {}, 1), 1,
+       Failure::Truncated},
+      {"32767 uncompressed strips of 100 bytes",
+       Tiff(rawRows, 273, 279, std::vector<std::uint32_t>(32767, 100), Bytes(3276700, 1)), 1,
+       Failure::Truncated},
+      {"Deflate strips of 64 rows in 100 bytes",
+       Tiff(deflateStrips, 273, 279, std::vector<std::uint32_t>(512, 100), Bytes(51200, 1)), 1,
+       Failure::Truncated},
+      {"separate planes whose tiles together pass 4 GiB",
+       Tiff(separatePlanes, 324, 325, {1, 1, 1}, {1, 2, 3}), 0, Failure::TooLarge},
+  };
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.File("x.tiff"), c.file);
+    const auto start = std::chrono::steady_clock::now();
+    testing::ExpectFailure<TiffReader>(dir.File("x.tiff"), c.opened, c.failure);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"});
+  }
+}
+
+TEST(TiffReaderTest, NoCutOfADeflateTiffConverts) {
+  ScopedTempDir dir;
+  const Bytes whole = DeflateTiff();
+  WriteBytes(dir.File("x.tiff"), whole);
+  ASSERT_EQ(ConvertToJpegWithReason(dir.File("x.tiff").c_str(), dir.File("x.jpg").c_str(),
                                     kApplicationSettings)
                 .result,
             kSucceeded);
-  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"x.jpg", "x.tiff"}));
+  std::filesystem::remove(dir.File("x.jpg"));
+  for (std::size_t n = 0; n < whole.size(); ++n) {
+    SCOPED_TRACE(n);
+    WriteBytes(dir.File("x.tiff"),
+               Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)));
+    EXPECT_NE(ConvertToJpegWithReason(dir.File("x.tiff").c_str(), dir.File("x.jpg").c_str(),
+                                      kApplicationSettings)
+                  .result,
+              kSucceeded);
+    ASSERT_EQ(dir.Files(), std::vector<std::string>{"x.tiff"});
+  }
 }
 
 }  // namespace
