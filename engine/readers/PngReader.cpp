@@ -12,6 +12,8 @@ constexpr int kMaxPaletteEntries = 256;
 constexpr double kScreenGamma = 2.2;
 constexpr double kSrgbFileGamma = 0.45455;
 constexpr png_byte kGammaChunks[] = "gAMA\0sRGB";
+// Deflate gives at most 1032 bytes for every byte it reads.
+constexpr std::uint64_t kMostDeflateExpansion = 1032;
 
 [[noreturn]] void JumpBack(png_structp png, png_const_charp) {
   png_longjmp(png, 1);
@@ -28,6 +30,15 @@ void ReadFromFile(png_structp png, png_bytep data, png_size_t length) {
     input->failure = std::ferror(input->file) != 0 ? Failure::Unreadable : Failure::Truncated;
     png_error(png, "reading png image error");
   }
+}
+
+// The file's whole length, in 64 bits; libpng's read position is kept.
+std::uint64_t LengthOf(std::FILE* file) {
+  const long at = std::ftell(file);
+  if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
+  const long end = std::ftell(file);
+  if (std::fseek(file, at, SEEK_SET) != 0 || end < 0) return 0;
+  return static_cast<std::uint64_t>(end);
 }
 
 }  // namespace
@@ -107,6 +118,15 @@ bool PngReader::ReadInfo() {
 }
 
 bool PngReader::DecodeRows() {
+  // The image data holds at least every sample's bits, however the rows are
+  // filtered or interlaced; a file too short to inflate to them cannot be
+  // complete, so no store is made for it.
+  const std::uint64_t sampleBits = std::uint64_t{header_.width} * header_.height *
+                                   png_get_channels(png_, info_) *
+                                   static_cast<std::uint64_t>(header_.bitDepth);
+  if (LengthOf(File()) * kMostDeflateExpansion < (sampleBits + 7) / 8) {
+    return Fail(Failure::Truncated);
+  }
   if (!CreateTarget(bitsPerPixel_, paletteEntries_)) return false;
   if (header_.colourType == PngHeader::ColourType::Palette) {
     // Copied before any gamma setup, as the PLTE chunk holds it.

@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 #include "engine/ConversionCommand.h"
@@ -230,6 +232,53 @@ TEST(PngReaderTest, RefusedFilesAndDamagedDataNameTheirReason) {
     WriteBytes(dir.File("x.png"), c.file);
     testing::ExpectFailure<PngReader>(dir.File("x.png"), c.opened, c.failure);
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.png"});
+  }
+}
+
+// A header may claim far more picture than its file could inflate to; it is
+// refused at once, before any store is made.
+TEST(PngReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
+  ScopedTempDir dir;
+  struct Case {
+    const char* what;
+    const char* fixture;
+    std::uint32_t width;
+    std::uint32_t height;
+  };
+  for (const Case& c : {Case{"grey, 65535 square", "grey8-netpbm.png", 65535, 65535},
+                        Case{"1-bit grey, 65535 square", "grey1.png", 65535, 65535},
+                        Case{"RGB, a million by 4000", "rgb8.png", 1000000, 4000}}) {
+    SCOPED_TRACE(c.what);
+    Bytes png = ReadBytes(kFixtures + c.fixture);
+    PutU32BigEndian(png, kIhdrAt + 8, c.width);
+    PutU32BigEndian(png, kIhdrAt + 12, c.height);
+    FixCrc(png, kIhdrAt);
+    WriteBytes(dir.File("x.png"), png);
+    const auto start = std::chrono::steady_clock::now();
+    testing::ExpectFailure<PngReader>(dir.File("x.png"), 1, Failure::Truncated);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.png"});
+  }
+}
+
+TEST(PngReaderTest, NoCutIntoTheImageDataConverts) {
+  ScopedTempDir dir;
+  const Bytes whole = ReadBytes(kFixtures + "rgb8.png");
+  const std::size_t dataEnd = ChunkAt(whole, "IEND");
+  for (std::size_t n = 0; n <= whole.size(); ++n) {
+    SCOPED_TRACE(n);
+    WriteBytes(dir.File("x.png"),
+               Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)));
+    const int result = ConvertToJpegWithReason(dir.File("x.png").c_str(), dir.File("x.jpg").c_str(),
+                                               kApplicationSettings)
+                           .result;
+    if (n < dataEnd) {
+      EXPECT_NE(result, kSucceeded);
+    } else if (n == whole.size()) {
+      EXPECT_EQ(result, kSucceeded);
+    }
+    if (result == kSucceeded) std::filesystem::remove(dir.File("x.jpg"));
+    ASSERT_EQ(dir.Files(), std::vector<std::string>{"x.png"});
   }
 }
 
