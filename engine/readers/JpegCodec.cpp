@@ -186,8 +186,12 @@ JpegCodec::JpegCodec() {
 Failure JpegCodec::DataFailure(bool endReached, bool dataMissing) {
   endReached_ = endReached_ || endReached;
   if (dataMissing) return endReached_ ? Failure::Truncated : Failure::Corrupt;
-  // The end marker alone may be missing; anything before it may not.
-  if (endReached_ && !scanWatch_.AllCoded(decompressor_)) return Failure::Truncated;
+  // A Huffman-coded file may lack its end marker alone: the library then reports every bit it
+  // needed. An arithmetic coder may end its data early and read zeros from the marker on, so there
+  // a missing marker cannot be told from missing data, and the file must be whole.
+  if (endReached_ && (decompressor_.arith_code || !scanWatch_.AllCoded(decompressor_))) {
+    return Failure::Truncated;
+  }
   return Failure::None;
 }
 
