@@ -208,6 +208,7 @@ bool JpegCodec::ParseHeader() {
   }
   if (std::fseek(File(), 0, SEEK_SET) != 0) return Fail(Failure::Unreadable);
   endReached_ = false;
+  scanWatch_ = {};
 
   ErrorTrap trap;
   decompressor_.err = Arm(trap);

@@ -471,6 +471,15 @@ TEST(JpegCodecTest, ScanBombIsRefused) {
   }
   // The repeated scans draw the library's warnings of a bad progression.
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+  // A reader used again gives the next file's own reason.
+  WriteBytes(dir.File("cut.jpg"), {0xFF, 0xD8, 0xFF});
+  RasterImage target;
+  JpegCodec reader;
+  EXPECT_EQ(reader.Open(dir.File("x.jpg").c_str(), target, nullptr), 0);
+  EXPECT_EQ(reader.LastFailure(), Failure::Unsupported);
+  EXPECT_EQ(reader.Open(dir.File("cut.jpg").c_str(), target, nullptr), 0);
+  EXPECT_EQ(reader.LastFailure(), Failure::Truncated);
 }
 
 TEST(JpegCodecTest, ReadFailsCleanlyWhenTheTargetCannotBeCreated) {
