@@ -261,6 +261,35 @@ TEST(PngReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
   }
 }
 
+// Writes a grey PNG of one value at libpng's best compression, which comes
+// near the most deflate can expand.
+void WriteUniformGreyPng(const std::string& path, std::uint32_t side) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, file);
+  png_set_compression_level(png, 9);
+  png_set_IHDR(png, info, side, side, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<png_byte> row(side, 0);
+  for (std::uint32_t i = 0; i < side; ++i) png_write_row(png, row.data());
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(file);
+}
+
+TEST(PngReaderTest, TheMostCompressiblePictureStillConverts) {
+  ScopedTempDir dir;
+  WriteUniformGreyPng(dir.File("x.png"), 3000);
+  ASSERT_GT(std::uint64_t{3000} * 3000, ReadBytes(dir.File("x.png")).size() * 1000);
+  EXPECT_EQ(ConvertToJpegWithReason(dir.File("x.png").c_str(), dir.File("x.jpg").c_str(),
+                                    kApplicationSettings)
+                .result,
+            kSucceeded);
+}
+
 TEST(PngReaderTest, NoCutIntoTheImageDataConverts) {
   ScopedTempDir dir;
   const Bytes whole = ReadBytes(kFixtures + "rgb8.png");
