@@ -7,23 +7,21 @@ namespace dropshrink {
 
 Failure MappedStore::CreateFile(const char* prefix, const char* path) {
   if (path != nullptr) {
-    const bool created = name_.Assign(path) == 1 && DeleteFileIfExists(path) &&
+    const bool created = DeleteFileIfExists(path) &&
                          platform::CreateExclusive(path, file_) == platform::CreateResult::Created;
-    return created ? Failure::None : Failure::NoTempFolder;
+    if (!created) return Failure::NoTempFolder;
+    // The open file keeps its bytes; without a name nothing is left behind, even when killed.
+    platform::RemoveFile(path);
+    return name_.Assign(path) == 1 ? Failure::None : Failure::OutOfMemory;
   }
   const std::string folder = platform::TempFolder();
   if (folder.empty()) return Failure::NoTempFolder;
-  platform::TempFile created =
-      platform::CreateTempFile(folder, prefix, platform::TempFileAccess::OwnerOnly);
+  // The name is only needed to create the file exclusively.
+  platform::TempFile created = platform::CreateNamelessTempFile(folder, prefix);
   switch (created.result) {
     case platform::TempFileResult::Created:
       file_ = created.file;
-      if (name_.Assign(created.path.c_str()) == 1) return Failure::None;
-      // Without its name the file could never be deleted.
-      platform::CloseFile(file_);
-      file_ = platform::kNoFile;
-      platform::RemoveFile(created.path.c_str());
-      return Failure::OutOfMemory;
+      return name_.Assign(created.path.c_str()) == 1 ? Failure::None : Failure::OutOfMemory;
     case platform::TempFileResult::NoSpace:
       return Failure::NoSpaceForStore;
     case platform::TempFileResult::Failed:
@@ -42,7 +40,6 @@ bool MappedStore::Allocate(std::uint32_t size, const char* prefix, const char* p
   if (prefix == nullptr || *prefix == '\0') return false;
   failure_ = CreateFile(prefix, path);
   if (failure_ != Failure::None) {
-    // Nothing was created, so nothing of ours is deleted.
     Free(false);
     return false;
   }
@@ -66,10 +63,11 @@ bool MappedStore::Allocate(std::uint32_t size, const char* prefix, const char* p
   return true;
 }
 
-bool MappedStore::Free(bool deleteFile) {
+bool MappedStore::Free(bool /*deleteFile*/) {
+  // The file left the folder when it was created: closing it is what frees its space, and its
+  // old name may belong to another store by now.
   if (view_ != nullptr) platform::UnmapFile(view_, size_);
   if (file_ != platform::kNoFile) platform::CloseFile(file_);
-  if (deleteFile && !name_.Empty()) DeleteFileIfExists(name_);
   view_ = nullptr;
   file_ = platform::kNoFile;
   size_ = 0;

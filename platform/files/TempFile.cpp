@@ -2,6 +2,9 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/files/PartialFiles.h"
 
 namespace platform {
 
@@ -25,6 +28,14 @@ TempFile CreateTempFile(std::string_view folder, std::string_view prefix, TempFi
     }
   }
   return {TempFileResult::Failed, kNoFile, {}};
+}
+
+TempFile CreateNamelessTempFile(std::string_view folder, std::string_view prefix) {
+  // Under the lock, so an interrupted program never ends between the creation and the removal.
+  const PartialFilesLock partials;
+  TempFile created = CreateTempFile(folder, prefix, TempFileAccess::OwnerOnly);
+  if (created.result == TempFileResult::Created) unlink(created.path.c_str());
+  return created;
 }
 
 }  // namespace platform

@@ -27,4 +27,8 @@ struct TempFile {
 // another moves on to the next number.
 TempFile CreateTempFile(std::string_view folder, std::string_view prefix, TempFileAccess access);
 
+// CreateTempFile with the name removed at once: the file lives on through its handle only, so not
+// even a killed process leaves it behind. The name in the result is the one it was created under.
+TempFile CreateNamelessTempFile(std::string_view folder, std::string_view prefix);
+
 }  // namespace platform

@@ -229,6 +229,7 @@ int RunAndSignal(const std::vector<std::string>& arguments, int signal,
 // Interrupted at any point, the program leaves either the older output byte for byte or the
 // complete new one, and caught signals end it with 128 + the signal and no half-written output.
 // A signal can still end it the default way before the handler is set or once the work is done.
+// Not even a killed run leaves its pixel store behind.
 TEST(CliTest, AnInterruptedRunLeavesNothingBehind) {
   ScopedTempDir dir;
   testing::WriteBytes(dir.File("big.bmp"), testing::Bitmap24(testing::PhotoLike(3000, 2000, 3)));
@@ -254,6 +255,7 @@ TEST(CliTest, AnInterruptedRunLeavesNothingBehind) {
       // A signal that lands after the rename finds the new output already complete.
       const testing::Bytes left = ReadBytes(destination);
       EXPECT_TRUE(left == older || left == complete);
+      EXPECT_TRUE(FilesStartingWith(dir.Path(), "RVKCLASS").empty());
       if (signal != SIGKILL) {
         EXPECT_TRUE(FilesStartingWith(dir.File("out"), ".dropshrink-").empty());
       }

@@ -186,13 +186,6 @@ std::vector<std::string> TemporaryFiles(const ScopedTempDir& dir) {
   return found;
 }
 
-// The temporary files that may exist: the target's own store, if it has one.
-std::vector<std::string> OwnStoreOf(const RasterImage& target) {
-  if (target.Pixels() == nullptr) return {};
-  const std::string name = target.Store().FileName().Text();
-  return {name.substr(name.find_last_of('/') + 1)};
-}
-
 // A 3 × 2 picture whose bytes count up, to see whether a reader touched it.
 struct Snapshot {
   int width, height, bits;
@@ -246,7 +239,7 @@ TYPED_TEST(ReaderContractTest, AFileOfAnotherKindIsRefusedWithoutTouchingTheTarg
     }
     EXPECT_EQ(reader.Read(), 0);
     EXPECT_EQ(SnapshotOf(target), before);
-    EXPECT_EQ(TemporaryFiles(dir), OwnStoreOf(target));
+    EXPECT_TRUE(TemporaryFiles(dir).empty());
   }
 }
 
@@ -262,7 +255,7 @@ TYPED_TEST(ReaderContractTest, ReadEndsClosedAndOpenLeavesTheTargetAlone) {
   ASSERT_EQ(reader.Read(), 1);
   EXPECT_GE(target.Width(), 1);
   EXPECT_EQ(reader.Read(), 0);
-  EXPECT_EQ(TemporaryFiles(dir), OwnStoreOf(target));
+  EXPECT_TRUE(TemporaryFiles(dir).empty());
   target.Release();
   EXPECT_TRUE(TemporaryFiles(dir).empty());
 }
@@ -305,7 +298,7 @@ TYPED_TEST(ReaderContractTest, ATruncatedFileFailsCleanly) {
     if constexpr (kSaysWhy<typename TypeParam::Reader>) {
       EXPECT_NE(reader.LastFailure(), Failure::None);
     }
-    EXPECT_EQ(TemporaryFiles(dir), OwnStoreOf(target));
+    EXPECT_TRUE(TemporaryFiles(dir).empty());
     target.Release();
     EXPECT_TRUE(TemporaryFiles(dir).empty());
   }
