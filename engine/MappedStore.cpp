@@ -33,11 +33,7 @@ Failure MappedStore::CreateFile(const char* prefix, const char* path) {
 bool MappedStore::Allocate(std::uint32_t size, const char* prefix, const char* path) {
   Free(false);
   failure_ = Failure::InvalidArgument;
-  if (size == 0) {
-    Free(true);
-    return false;
-  }
-  if (prefix == nullptr || *prefix == '\0') return false;
+  if (size == 0 || prefix == nullptr || *prefix == '\0') return false;
   failure_ = CreateFile(prefix, path);
   if (failure_ != Failure::None) {
     Free(false);
@@ -63,7 +59,7 @@ bool MappedStore::Allocate(std::uint32_t size, const char* prefix, const char* p
   return true;
 }
 
-bool MappedStore::Free(bool /*deleteFile*/) {
+bool MappedStore::Free([[maybe_unused]] bool deleteFile) {
   // The file left the folder when it was created: closing it is what frees its space, and its
   // old name may belong to another store by now.
   if (view_ != nullptr) platform::UnmapFile(view_, size_);

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace platform {
@@ -51,10 +50,6 @@ bool IsFolder(const char* path) {
 
 bool RemoveFile(const char* path) {
   return unlink(path) == 0;
-}
-
-bool ReplaceFile(const char* from, const char* to) {
-  return std::rename(from, to) == 0;
 }
 
 CreateResult CreateExclusive(const char* path, FileHandle& file) {

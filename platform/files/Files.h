@@ -26,9 +26,6 @@ bool IsFolder(const char* path);
 
 bool RemoveFile(const char* path);
 
-// Renames `from` over `to`, replacing an existing `to` in one step.
-bool ReplaceFile(const char* from, const char* to);
-
 enum class CreateResult { Created, NameTaken, Failed };
 
 // An open file of the platform; -1 when none.
