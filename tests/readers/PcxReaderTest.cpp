@@ -11,6 +11,7 @@
 #include "tests/support/CjpegReference.h"
 #include "tests/support/Colours.h"
 #include "tests/support/Decode.h"
+#include "tests/support/ExpectFailure.h"
 #include "tests/support/Files.h"
 #include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
@@ -261,13 +262,7 @@ TEST(PcxReaderTest, DataThatEndsTooSoonFailsTheRead) {
 TEST(PcxReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
   ScopedTempDir dir;
   const auto withData = [](PcxFields f, std::size_t bytes) { return Pcx(f, Bytes(bytes, 7)); };
-  struct Case {
-    const char* what;
-    Bytes file;
-    int opened;
-    Failure failure;
-  };
-  const Case cases[] = {
+  const testing::FailureCase cases[] = {
       {"8 bits, 37000 square, one byte a line",
        withData({.xMax = 36999, .yMax = 36999, .bytesPerLine = 1}, 37000), 0, Failure::Corrupt},
       {"8 bits, 37000 square, runs too few for the lines",
@@ -279,7 +274,7 @@ TEST(PcxReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
            200000),
        1, Failure::Truncated},
   };
-  for (const Case& c : cases) {
+  for (const testing::FailureCase& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.pcx"), c.file);
     const auto start = std::chrono::steady_clock::now();

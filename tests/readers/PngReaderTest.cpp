@@ -207,13 +207,7 @@ TEST(PngReaderTest, RefusedFilesAndDamagedDataNameTheirReason) {
   Bytes badDeflate = png;
   badDeflate[idat + 8] = 0x0F;
   FixCrc(badDeflate, idat);
-  struct Case {
-    const char* what;
-    Bytes file;
-    int opened;
-    Failure failure;
-  };
-  const Case cases[] = {
+  const testing::FailureCase cases[] = {
       {"16-bit RGB", ReadBytes(kFixtures + "rgb16.png"), 0, Failure::Unsupported},
       {"16-bit grey", ReadBytes(kFixtures + "grey16.png"), 0, Failure::Unsupported},
       {"signature only", {png.begin(), png.begin() + 8}, 0, Failure::Truncated},
@@ -227,7 +221,7 @@ TEST(PngReaderTest, RefusedFilesAndDamagedDataNameTheirReason) {
       {"image data CRC wrong", badDataCrc, 1, Failure::Corrupt},
       {"not deflate data", badDeflate, 1, Failure::Corrupt},
   };
-  for (const Case& c : cases) {
+  for (const testing::FailureCase& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.png"), c.file);
     testing::ExpectFailure<PngReader>(dir.File("x.png"), c.opened, c.failure);

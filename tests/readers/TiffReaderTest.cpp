@@ -180,19 +180,11 @@ TEST(TiffReaderTest, TopRowFirstAndOneRowPictures) {
             (std::vector<std::uint8_t>{7, 7, 7, 8, 8, 8, 9, 9, 9}));
 }
 
-// A file that Open refuses (opened 0) or Read fails on (opened 1), and why.
-struct FailureCase {
-  const char* what;
-  Bytes file;
-  int opened;
-  Failure failure;
-};
-
 TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
   ScopedTempDir dir;
   Bytes cutStrip = GreyTiff(2, 2, {1, 2, 3, 4});
   cutStrip.resize(cutStrip.size() - 4);
-  const FailureCase cases[] = {
+  const testing::FailureCase cases[] = {
       {"no width", GreyTiff(2, 2, {1, 2, 3, 4}, {{256, -1}}), 0, Failure::Corrupt},
       {"no length", GreyTiff(2, 2, {1, 2, 3, 4}, {{257, -1}}), 0, Failure::Corrupt},
       {"width 0", GreyTiff(0, 2, {1, 2, 3, 4}), 0, Failure::Corrupt},
@@ -208,7 +200,7 @@ TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
       {"LogL samples that are not SGILog-coded", GreyTiff(2, 2, {1, 2, 3, 4}, {{262, 32844}}), 1,
        Failure::Unsupported},
   };
-  for (const FailureCase& c : cases) {
+  for (const testing::FailureCase& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.tiff"), c.file);
     testing::ExpectFailure<TiffReader>(dir.File("x.tiff"), c.opened, c.failure);
@@ -269,7 +261,7 @@ TEST(TiffReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
   const Fields separatePlanes = {{256, {16}}, {257, {16}},    {258, {16}},
                                  {259, {1}},  {262, {2}},     {277, {3}},
                                  {284, {2}},  {322, {32768}}, {323, {32768}}};
-  const FailureCase cases[] = {
+  const testing::FailureCase cases[] = {
       {"32767 strips past the end of the file", GreyTiff(32767, 32767, Bytes(100, 1), {}, 1), 1,
        Failure::Truncated},
       {"32767 uncompressed strips of 100 bytes",
@@ -281,7 +273,7 @@ TEST(TiffReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
       {"separate planes whose tiles together pass 4 GiB",
        Tiff(separatePlanes, 324, 325, {1, 1, 1}, {1, 2, 3}), 0, Failure::TooLarge},
   };
-  for (const FailureCase& c : cases) {
+  for (const testing::FailureCase& c : cases) {
     SCOPED_TRACE(c.what);
     WriteBytes(dir.File("x.tiff"), c.file);
     const auto start = std::chrono::steady_clock::now();

@@ -6,8 +6,18 @@
 
 #include "engine/ConversionCommand.h"
 #include "tests/support/Decode.h"
+#include "tests/support/LittleEndianBytes.h"
 
 namespace dropshrink::testing {
+
+// A file that Open refuses (opened 0) or Read fails on (opened 1), and why: a row of the readers'
+// failure tables.
+struct FailureCase {
+  const char* what;
+  Bytes file;
+  int opened;
+  Failure failure;
+};
 
 // The reader refuses (opened 0) or fails to read (opened 1) the file for this reason and leaves
 // the target empty. When the reader knew its format, the whole conversion fails for the same
