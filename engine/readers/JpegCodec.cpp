@@ -214,7 +214,7 @@ bool JpegCodec::ParseHeader() {
   decompressor_.err = Arm(trap);
   if (setjmp(trap.jump) != 0) {
     decompressor_.err = &idleErrors_;
-    return Fail(scanWatch_.tooManyScans ? Failure::Unsupported : ReadFailureOf(trap));
+    return Fail(scanWatch_.tooMuchWork ? Failure::Unsupported : ReadFailureOf(trap));
   }
   jpeg_create_decompress(&decompressor_);
   jpeg_stdio_src(&decompressor_, File());
@@ -245,7 +245,7 @@ bool JpegCodec::DecodeRows() {
   decompressor_.err = Arm(trap);
   if (setjmp(trap.jump) != 0) {
     decompressor_.err = &idleErrors_;
-    return Fail(scanWatch_.tooManyScans ? Failure::Unsupported : ReadFailureOf(trap));
+    return Fail(scanWatch_.tooMuchWork ? Failure::Unsupported : ReadFailureOf(trap));
   }
   // Rows after missing data would be made up; the read fails without decoding them.
   while (decompressor_.output_scanline < decompressor_.output_height && !trap.dataMissing) {

@@ -5,24 +5,33 @@
 
 namespace dropshrink {
 
-// Watches the scans libjpeg reads, through its progress hook. It gives up on a file with more
-// scans than any real encoder writes, whose decoding time grows with every scan, and records
-// which components the scans have coded, so a file that ends early can be told from one that
-// lacks only its end marker.
+// Watches the scans libjpeg reads, through its progress hook. Every scan costs a pass over the
+// blocks of its components, however few bytes code it (one end-of-band run skips thousands of
+// blocks), so it gives up on a file with more scans, or more passes over the picture, than any
+// real encoder writes. It also records which components the scans have coded, so a file that
+// ends early can be told from one that lacks only its end marker.
 struct JpegScanWatch {
   // libjpeg's own tools stop at this many.
   static constexpr int kMaxScans = 500;
+  // The usual progressive script visits each block about six times; ten times that is allowed.
+  static constexpr unsigned long long kMaxPasses = 60;
+  // Work too small to matter at any scan count: a few milliseconds of decoding.
+  static constexpr unsigned long long kFreeBlocks = 1ull << 22;
 
   // First, so the library's pointer to it is a pointer to the watch.
   jpeg_progress_mgr monitor;
   unsigned componentsCoded;
-  bool tooManyScans;
+  bool tooMuchWork;
+  int lastScan;
+  unsigned long long blocksVisited;
 
   void Attach(jpeg_decompress_struct& info) {
     monitor = {};
     monitor.progress_monitor = OnProgress;
     componentsCoded = 0;
-    tooManyScans = false;
+    tooMuchWork = false;
+    lastScan = 0;
+    blocksVisited = 0;
     info.progress = &monitor;
   }
 
@@ -39,12 +48,27 @@ struct JpegScanWatch {
   }
 
  private:
-  // Called at least once for every scan, after its header is read.
+  static unsigned long long BlocksOf(const jpeg_component_info& component) {
+    return static_cast<unsigned long long>(component.width_in_blocks) * component.height_in_blocks;
+  }
+
+  // Whether the scans so far, this one included, ask for more work than a real file needs.
+  bool OverBudget(const jpeg_decompress_struct& info) {
+    if (info.input_scan_number > kMaxScans) return true;
+    unsigned long long pictureBlocks = 0;
+    for (int c = 0; c < info.num_components; ++c) pictureBlocks += BlocksOf(info.comp_info[c]);
+    for (int i = 0; i < info.comps_in_scan; ++i) blocksVisited += BlocksOf(*info.cur_comp_info[i]);
+    return blocksVisited > kFreeBlocks && blocksVisited > kMaxPasses * pictureBlocks;
+  }
+
+  // Called at least once for every scan after its header is read, before its data.
   static void OnProgress(j_common_ptr common) {
     auto* info = reinterpret_cast<j_decompress_ptr>(common);
     auto& watch = *reinterpret_cast<JpegScanWatch*>(info->progress);
-    if (info->input_scan_number > kMaxScans) {
-      watch.tooManyScans = true;
+    if (info->input_scan_number == watch.lastScan) return;
+    watch.lastScan = info->input_scan_number;
+    if (watch.OverBudget(*info)) {
+      watch.tooMuchWork = true;
       info->err->msg_code = JMSG_NOMESSAGE;
       (*info->err->error_exit)(common);
     }
