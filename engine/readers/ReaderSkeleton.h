@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -9,6 +8,7 @@
 #include "engine/ImageKind.h"
 #include "engine/Progress.h"
 #include "engine/RasterImage.h"
+#include "platform/files/Files.h"
 
 namespace dropshrink {
 
@@ -36,8 +36,10 @@ class ReaderSkeleton {
     Close();
     failure_ = Failure::None;
     if (path == nullptr) return Refuse(Failure::InvalidArgument);
-    file_.reset(std::fopen(path, "rb"));
-    if (!file_) return Refuse(errno == ENOENT ? Failure::SourceMissing : Failure::Unreadable);
+    std::FILE* file = nullptr;
+    const platform::ReadOpenResult opened = platform::OpenRegularFile(path, file);
+    if (opened != platform::ReadOpenResult::Opened) return Refuse(OpenFailureOf(opened));
+    file_.reset(file);
     target_ = &target;
     progress_ = progress;
     if (!Self().ParseHeader()) {
@@ -109,6 +111,17 @@ class ReaderSkeleton {
   enum class State { Closed, Opened };
 
   Format& Self() { return static_cast<Format&>(*this); }
+
+  static Failure OpenFailureOf(platform::ReadOpenResult opened) {
+    switch (opened) {
+      case platform::ReadOpenResult::Missing:
+        return Failure::SourceMissing;
+      case platform::ReadOpenResult::NotRegularFile:
+        return Failure::NotRegularFile;
+      default:
+        return Failure::Unreadable;
+    }
+  }
 
   int Refuse(Failure failure) {
     Close();

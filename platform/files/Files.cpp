@@ -44,6 +44,27 @@ bool IsRegularFile(const char* path) {
   return path != nullptr && stat(path, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+ReadOpenResult OpenRegularFile(const char* path, std::FILE*& file) {
+  file = nullptr;
+  // Without O_NONBLOCK, opening a FIFO waits for a writer.
+  const FileHandle handle = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (handle == kNoFile) {
+    return errno == ENOENT ? ReadOpenResult::Missing : ReadOpenResult::Unreadable;
+  }
+  struct stat info;
+  if (fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(handle);
+    return ReadOpenResult::NotRegularFile;
+  }
+  const int flags = fcntl(handle, F_GETFL);
+  if (flags == -1 || fcntl(handle, F_SETFL, flags & ~O_NONBLOCK) == -1 ||
+      (file = fdopen(handle, "rb")) == nullptr) {
+    close(handle);
+    return ReadOpenResult::Unreadable;
+  }
+  return ReadOpenResult::Opened;
+}
+
 bool IsFolder(const char* path) {
   return path != nullptr && *path != '\0' && IsFolderStat(path);
 }

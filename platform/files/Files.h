@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // File services the engine needs from the operating system, under our own names.
@@ -20,6 +21,12 @@ bool PathExists(const char* path);
 // True when `path`, after following links, is a regular file. Looks without opening, since
 // opening a FIFO blocks until a writer comes.
 bool IsRegularFile(const char* path);
+
+enum class ReadOpenResult { Opened, Missing, NotRegularFile, Unreadable };
+
+// Opens `path` for reading when it is a regular file, without ever waiting: what is checked is
+// the file opened, so a FIFO or device put in its place after an earlier look is refused too.
+ReadOpenResult OpenRegularFile(const char* path, std::FILE*& file);
 
 // True when `path` (without a trailing separator) is an existing folder.
 bool IsFolder(const char* path);

@@ -3,7 +3,10 @@
 // to make a small valid file of its format) to kFormats and ReaderTypes.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -302,6 +305,27 @@ TYPED_TEST(ReaderContractTest, ATruncatedFileFailsCleanly) {
     target.Release();
     EXPECT_TRUE(TemporaryFiles(dir).empty());
   }
+}
+
+// A reader checks the file it opened, not a name looked at earlier: a FIFO put in a picture's
+// place after the conversion's own check must not make the reader wait for a writer.
+TYPED_TEST(ReaderContractTest, AFifoIsRefusedAtOpenWithoutWaiting) {
+  ScopedTempDir dir;
+  ASSERT_EQ(mkfifo(dir.File("p").c_str(), 0600), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(5);
+    RasterImage target;
+    typename TypeParam::Reader reader;
+    const bool refused = TypeParam::Open(reader, dir.File("p"), target) == 0 &&
+                         reader.LastFailure() == Failure::NotRegularFile;
+    _exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << (WIFSIGNALED(status) ? "waited for a writer" : "not refused as a special file");
 }
 
 }  // namespace
