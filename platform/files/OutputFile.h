@@ -10,9 +10,10 @@ enum class OutputResult { Ok, NotWritable, DiskFull };
 // What a failed write, flush, close or rename with this error number means for the destination.
 OutputResult OutputResultOf(int error);
 
-// A file that replaces its destination only when complete: the bytes go to a temporary file in
-// the destination's folder, which Commit renames over the destination. Destroyed uncommitted, the
-// temporary file is removed and the destination is left as it was. A folder that takes no new file
+// A file that replaces its destination only when complete: the bytes go to a file without a name
+// in the destination's folder (a named partial file where the file system has no such files),
+// which Commit names and renames over the destination. Destroyed uncommitted, the partial file is
+// gone and the destination is left as it was. A folder that takes no new file
 // fails the write even when the destination itself is writable: writing in place would destroy a
 // good file before the new one is complete.
 class OutputFile {
@@ -30,7 +31,9 @@ class OutputFile {
 
  private:
   std::FILE* stream_ = nullptr;
+  // Empty while the file has no name.
   std::string partial_;
+  std::string folder_;
   std::string destination_;
 };
 

@@ -274,7 +274,7 @@ TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
   const Case cases[] = {
       {"one-byte", Failure::NotThisFormat},      {"soi-then-garbage", Failure::Truncated},
       {"png", Failure::NotThisFormat},           {"empty", Failure::NotThisFormat},
-      {"cmyk.jpg", Failure::Unsupported},        {"folder.jpg", Failure::NotThisFormat},
+      {"cmyk.jpg", Failure::Unsupported},        {"folder.jpg", Failure::NotRegularFile},
       {"huge.jpg", Failure::TooLarge},           {"twelve-bits.jpg", Failure::Unsupported},
       {"undefined-table.jpg", Failure::Corrupt}, {"cut-header.jpg", Failure::Truncated},
       {"missing", Failure::SourceMissing},
@@ -583,6 +583,32 @@ TEST(JpegCodecTest, SuccessfulWriteReplacesAnOldDestination) {
   EXPECT_LT(bytes.size(), 100000u);
   EXPECT_EQ(std::vector<unsigned char>(bytes.end() - 2, bytes.end()),
             (std::vector<unsigned char>{0xFF, 0xD9}));
+}
+
+// The folder's entries while a row is being encoded, read by the progress callback.
+std::filesystem::path encodingFolder;
+std::vector<std::string> entriesWhileEncoding;
+
+// The output being written has no name in its folder, so a killed conversion leaves nothing
+// behind; a write that succeeds names it only as it replaces the destination.
+TEST(JpegCodecTest, TheOutputHasNoNameUntilItIsComplete) {
+  ScopedTempDir dir;
+  RasterImage image;
+  MakePattern(image, 8, 8, 24);
+  WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
+  encodingFolder = dir.Path();
+  entriesWhileEncoding.clear();
+  JpegCodec codec;
+  const ProgressCallback listFolder = [](int phase, int, int row, int) {
+    if (phase != progress_phase::kWriting || row != 4) return;
+    for (const auto& entry : std::filesystem::directory_iterator(encodingFolder)) {
+      entriesWhileEncoding.push_back(entry.path().filename().string());
+    }
+  };
+  ASSERT_EQ(codec.Write(dir.File("old.jpg").c_str(), image, 75, 1, 1, 0, listFolder), 1);
+  EXPECT_EQ(entriesWhileEncoding, std::vector<std::string>{"old.jpg"});
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"old.jpg"});
+  EXPECT_NE(ReadBytes(dir.File("old.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
 }
 
 TEST(JpegCodecTest, FatalErrorWhileDecodingRowsReleasesTheTarget) {
