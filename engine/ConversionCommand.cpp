@@ -1,5 +1,7 @@
 #include "engine/ConversionCommand.h"
 
+#include <utility>
+
 #include "engine/FileFunctions.h"
 #include "engine/ReaderContract.h"
 #include "engine/readers/BmpReader.h"
@@ -23,6 +25,8 @@ constexpr int kPhotoCdResolution = 2;
 struct Chain {
   Attempt attempt = Attempt::Refused;
   FailureReason reason{Failure::NotThisFormat, {}, {}};
+  // The decoding reader's, once one has decoded.
+  PictureFacts facts;
 };
 
 template <ImageReader Reader>
@@ -42,10 +46,13 @@ void TryReader(Chain& chain, Reader& reader, const char* path, RasterImage& targ
     return;
   }
   if (reader.Read() == 1) {
-    chain = {Attempt::Decoded, {}};
+    chain.attempt = Attempt::Decoded;
+    chain.reason = {};
+    chain.facts = reader.Facts();
     return;
   }
-  chain = {Attempt::Failed, ReasonOf(reader)};
+  chain.attempt = Attempt::Failed;
+  chain.reason = ReasonOf(reader);
   reader.Close();
 }
 
@@ -77,6 +84,12 @@ const char* ConversionResultName(std::int32_t result) {
 }
 
 ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target) {
+  PictureFacts facts;
+  return ReadImageFileWithReason(path, target, facts);
+}
+
+ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target,
+                                          PictureFacts& facts) {
   JpegCodec jpeg;
   BmpReader bmp;
   TiffReader tiff;
@@ -98,7 +111,10 @@ ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target)
   TryReader(chain, png, path, target);
   TryReader(chain, pcx, path, target);
   TryReader(chain, pcd, path, target, kPhotoCdResolution);
-  if (chain.attempt == Attempt::Decoded) return {kSucceeded, {}};
+  if (chain.attempt == Attempt::Decoded) {
+    facts = std::move(chain.facts);
+    return {kSucceeded, {}};
+  }
   if (chain.reason.failure == Failure::None) chain.reason.failure = Failure::Corrupt;
   return {kSourceUnreadable, WithPlace(chain.reason)};
 }
@@ -114,12 +130,13 @@ ConversionOutcome ConvertToJpegWithReason(const char* sourcePath, const char* de
     return {kInvalidArgument, {Failure::InvalidArgument, {}, {}}};
   }
   RasterImage image;
-  ConversionOutcome outcome = ReadImageFileWithReason(sourcePath, image);
+  PictureFacts facts;
+  ConversionOutcome outcome = ReadImageFileWithReason(sourcePath, image, facts);
   if (outcome.result != kSucceeded) return outcome;
 
   JpegCodec codec;
   if (codec.Write(destinationPath, image, settings.quality, settings.grey ? 0 : 1,
-                  settings.optimizeCoding ? 1 : 0, settings.smoothing, nullptr) == 1) {
+                  settings.optimizeCoding ? 1 : 0, settings.smoothing, facts, nullptr) == 1) {
     return {kSucceeded, {}};
   }
   return {kWriteFailed, {codec.LastFailure(), {}, destinationPath}};

@@ -4,6 +4,7 @@
 
 #include "engine/Failure.h"
 #include "engine/JpegSettings.h"
+#include "engine/PictureFacts.h"
 #include "engine/RasterImage.h"
 
 namespace dropshrink {
@@ -20,8 +21,9 @@ enum ConversionResult : std::int32_t {
 const char* ConversionResultName(std::int32_t result);
 
 // Reads one picture of any supported format and writes it as a baseline JFIF
-// file. grey exactly 1 writes one component; quality 1 to 100; smoothing 0 to
-// 100. Every temporary file of the call is gone when it returns.
+// file, turned upright as the source's orientation says and with its colour
+// profile. grey exactly 1 writes one component; quality 1 to 100; smoothing 0
+// to 100. Every temporary file of the call is gone when it returns.
 ConversionResult ConvertToJpeg(const char* sourcePath, const char* destinationPath,
                                std::int32_t grey, std::int32_t quality, std::int32_t optimizeCoding,
                                std::int32_t smoothing);
@@ -40,5 +42,8 @@ ConversionOutcome ConvertToJpegWithReason(const char* sourcePath, const char* de
 // decodes it. kSucceeded, kSourceMissing or kSourceUnreadable.
 ConversionResult ReadImageFile(const char* path, RasterImage& target);
 ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target);
+// The same, also telling how the picture is to be shown.
+ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target,
+                                          PictureFacts& facts);
 
 }  // namespace dropshrink

@@ -6,6 +6,7 @@
 #include <jerror.h>
 
 #include "engine/CheckedSize.h"
+#include "engine/OrientedRows.h"
 #include "engine/readers/JpegDataBound.h"
 #include "platform/files/OutputFile.h"
 
@@ -110,6 +111,7 @@ struct Encoding {
   bool colour;
   int optimizeCoding;
   int smoothing;
+  const PictureFacts& facts;
 };
 
 // Encodes `source` (24-bit for colour, 8-bit grey otherwise) into `out`. Owns the
@@ -124,10 +126,11 @@ Failure Compress(std::FILE* out, const RasterImage& source, const Encoding& enco
     jpeg_destroy_compress(&compressor);
     return WriteFailureOf(trap);
   }
+  OrientedRows upright(source, encoding.facts.orientation);
   jpeg_create_compress(&compressor);
   jpeg_stdio_dest(&compressor, out);
-  compressor.image_width = static_cast<JDIMENSION>(source.Width());
-  compressor.image_height = static_cast<JDIMENSION>(source.Height());
+  compressor.image_width = static_cast<JDIMENSION>(upright.Width());
+  compressor.image_height = static_cast<JDIMENSION>(upright.Height());
   compressor.input_components = encoding.colour ? 3 : 1;
   compressor.in_color_space = encoding.colour ? JCS_RGB : JCS_GRAYSCALE;
   jpeg_set_defaults(&compressor);
@@ -135,11 +138,16 @@ Failure Compress(std::FILE* out, const RasterImage& source, const Encoding& enco
   compressor.smoothing_factor = encoding.smoothing;
   jpeg_set_quality(&compressor, encoding.quality, TRUE);
   jpeg_start_compress(&compressor, TRUE);
+  const std::vector<std::uint8_t>& profile = encoding.facts.iccProfile;
+  if (!profile.empty()) {
+    jpeg_write_icc_profile(&compressor, profile.data(), static_cast<unsigned>(profile.size()));
+  }
   while (compressor.next_scanline < compressor.image_height) {
     const auto row = static_cast<int>(compressor.next_scanline);
-    JSAMPROW rows[1] = {source.Row(row)};
+    // The library only reads the rows it is given.
+    JSAMPROW rows[1] = {const_cast<JSAMPROW>(upright.Row(row))};
     jpeg_write_scanlines(&compressor, rows, 1);
-    ReportProgress(progress, progress_phase::kWriting, row, source.Height());
+    ReportProgress(progress, progress_phase::kWriting, row, upright.Height());
   }
   jpeg_finish_compress(&compressor);
   jpeg_destroy_compress(&compressor);
@@ -217,6 +225,7 @@ bool JpegCodec::ParseHeader() {
     return Fail(scanWatch_.tooMuchWork ? Failure::Unsupported : ReadFailureOf(trap));
   }
   jpeg_create_decompress(&decompressor_);
+  markerNotes_.Attach(decompressor_);
   jpeg_stdio_src(&decompressor_, File());
   jpeg_read_header(&decompressor_, TRUE);
   jpeg_calc_output_dimensions(&decompressor_);
@@ -236,6 +245,7 @@ bool JpegCodec::ParseHeader() {
   width_ = static_cast<int>(decompressor_.output_width);
   height_ = static_cast<int>(decompressor_.output_height);
   kind_ = decompressor_.out_color_components == 3 ? kKindJpegColor : kKindJpegGrey;
+  facts_ = markerNotes_.Facts();
   return true;
 }
 
@@ -261,8 +271,14 @@ bool JpegCodec::DecodeRows() {
 
 int JpegCodec::Write(const char* path, const RasterImage& image, int quality, int colour,
                      int optimizeCoding, int smoothing, ProgressCallback progress) {
+  return Write(path, image, quality, colour, optimizeCoding, smoothing, PictureFacts{}, progress);
+}
+
+int JpegCodec::Write(const char* path, const RasterImage& image, int quality, int colour,
+                     int optimizeCoding, int smoothing, const PictureFacts& facts,
+                     ProgressCallback progress) {
   Close();
-  const Encoding encoding{quality, colour == 1, optimizeCoding, smoothing};
+  const Encoding encoding{quality, colour == 1, optimizeCoding, smoothing, facts};
   // The rows the closing progress report speaks of: none when encoding never started.
   int height = 0;
   Failure failure = Failure::None;

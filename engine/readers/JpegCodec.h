@@ -4,6 +4,7 @@
 
 #include <jpeglib.h>
 
+#include "engine/readers/JpegMarkerNotes.h"
 #include "engine/readers/JpegScanWatch.h"
 #include "engine/readers/ReaderSkeleton.h"
 
@@ -25,6 +26,9 @@ class JpegCodec : public ReaderSkeleton<JpegCodec> {
   // colour 1 writes three components, any other value one (grey).
   int Write(const char* path, const RasterImage& image, int quality, int colour, int optimizeCoding,
             int smoothing, ProgressCallback progress);
+  // The same, with the picture turned upright as `facts` say and their colour profile embedded.
+  int Write(const char* path, const RasterImage& image, int quality, int colour, int optimizeCoding,
+            int smoothing, const PictureFacts& facts, ProgressCallback progress);
 
  private:
   friend class ReaderSkeleton<JpegCodec>;
@@ -39,6 +43,7 @@ class JpegCodec : public ReaderSkeleton<JpegCodec> {
   // Stands in for a step's error trap once the step has returned.
   jpeg_error_mgr idleErrors_{};
   JpegScanWatch scanWatch_{};
+  JpegMarkerNotes markerNotes_;
   // The file ended before the library read its end marker, in any step so far.
   bool endReached_ = false;
 };

@@ -1,6 +1,9 @@
 #include "engine/readers/PngReader.h"
 
 #include <array>
+#include <span>
+
+#include "engine/readers/ExifOrientation.h"
 
 namespace dropshrink {
 namespace {
@@ -11,7 +14,9 @@ constexpr std::size_t kSignatureBytesBeforeLineEnds = 4;
 constexpr int kMaxPaletteEntries = 256;
 constexpr double kScreenGamma = 2.2;
 constexpr double kSrgbFileGamma = 0.45455;
-constexpr png_byte kGammaChunks[] = "gAMA\0sRGB";
+// The ancillary chunks read: the gamma chunks, the colour profile and the EXIF block.
+constexpr png_byte kChunksRead[] = "gAMA\0sRGB\0iCCP\0eXIf";
+constexpr int kChunksReadCount = 4;
 // Deflate gives at most 1032 bytes for every byte it reads.
 constexpr std::uint64_t kMostDeflateExpansion = 1032;
 
@@ -96,11 +101,12 @@ bool PngReader::ParseHeader() {
 bool PngReader::ReadInfo() {
   if (setjmp(png_jmpbuf(png_)) != 0) return FailFromLibpng();
   png_set_sig_bytes(png_, kSignatureBytes);
-  // Only the gamma chunks matter beside the image's own. libpng passes over
-  // every other ancillary chunk without storing it, so a text or profile chunk
-  // cannot make it allocate what its length field claims.
+  // libpng passes over every other ancillary chunk without storing it, and keeps no chunk
+  // larger than the largest profile kept, so no length field makes it allocate what it claims.
+  // A profile or EXIF block it drops leaves the picture as it is.
   png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
-  png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_AS_DEFAULT, kGammaChunks, 2);
+  png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_AS_DEFAULT, kChunksRead, kChunksReadCount);
+  png_set_chunk_malloc_max(png_, kMaxIccProfileBytes);
   png_set_read_fn(png_, &input_, ReadFromFile);
   // The size limits are checked after the header is read, to name the refusal.
   png_set_user_limits(png_, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
@@ -114,7 +120,24 @@ bool PngReader::ReadInfo() {
   header_.bitDepth = bitDepth;
   header_.colourType = static_cast<PngHeader::ColourType>(colourType);
   header_.interlace = static_cast<PngHeader::Interlace>(interlace);
+  ReadFacts();
   return true;
+}
+
+void PngReader::ReadFacts() {
+  png_charp name = nullptr;
+  int compression = 0;
+  png_bytep profile = nullptr;
+  png_uint_32 profileBytes = 0;
+  if (png_get_iCCP(png_, info_, &name, &compression, &profile, &profileBytes) != 0 &&
+      profile != nullptr && IsWholeIccProfile({profile, profileBytes})) {
+    facts_.iccProfile.assign(profile, profile + profileBytes);
+  }
+  png_bytep exif = nullptr;
+  png_uint_32 exifBytes = 0;
+  if (png_get_eXIf_1(png_, info_, &exifBytes, &exif) != 0 && exif != nullptr) {
+    facts_.orientation = ExifOrientation({exif, exifBytes});
+  }
 }
 
 bool PngReader::DecodeRows() {

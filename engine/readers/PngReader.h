@@ -56,6 +56,8 @@ class PngReader : public ReaderSkeleton<PngReader> {
 
   // The steps that run libpng under its error trap.
   bool ReadInfo();
+  // The orientation in an eXIf chunk and the iCCP colour profile, when they come before the data.
+  void ReadFacts();
   bool ReadRows();
   // The reason for the libpng error that jumped back.
   bool FailFromLibpng();

@@ -6,6 +6,7 @@
 
 #include "engine/Failure.h"
 #include "engine/ImageKind.h"
+#include "engine/PictureFacts.h"
 #include "engine/Progress.h"
 #include "engine/RasterImage.h"
 #include "platform/files/Files.h"
@@ -35,6 +36,7 @@ class ReaderSkeleton {
   int Open(const char* path, RasterImage& target, ProgressCallback progress) {
     Close();
     failure_ = Failure::None;
+    facts_ = {};
     if (path == nullptr) return Refuse(Failure::InvalidArgument);
     std::FILE* file = nullptr;
     const platform::ReadOpenResult opened = platform::OpenRegularFile(path, file);
@@ -58,7 +60,8 @@ class ReaderSkeleton {
     return decoded ? 1 : 0;
   }
 
-  // Frees everything; the failure of the last Open or Read stays to be asked for.
+  // Frees everything; the failure of the last Open or Read, and the facts of the last picture
+  // opened, stay to be asked for.
   int Close() {
     Self().ReleaseFormat();
     file_.reset();
@@ -81,6 +84,8 @@ class ReaderSkeleton {
   int Width() const { return width_; }
   int Height() const { return height_; }
   Failure LastFailure() const { return failure_; }
+  // How the picture is to be shown: its orientation and colour profile.
+  const PictureFacts& Facts() const { return facts_; }
 
  protected:
   ReaderSkeleton() = default;
@@ -106,6 +111,7 @@ class ReaderSkeleton {
   ImageKind kind_ = kKindNone;
   int width_ = 0;
   int height_ = 0;
+  PictureFacts facts_;
 
  private:
   enum class State { Closed, Opened };

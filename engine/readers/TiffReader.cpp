@@ -6,7 +6,6 @@
 #include <mutex>
 #include <optional>
 
-#include "engine/ByteBuffer.h"
 #include "engine/CheckedSize.h"
 #include "engine/readers/ByteCursor.h"
 
@@ -101,6 +100,41 @@ std::optional<std::uint64_t> MostDecodedBytes(std::uint16_t compression, std::ui
   }
 }
 
+// The orientation to ask libtiff's RGBA interface for so that it flips nothing. It pairs each
+// orientation that swaps width and height with one that does not, and flips between the pairs.
+std::uint16_t StoredOrder(int orientation) {
+  switch (orientation) {
+    case ORIENTATION_TOPRIGHT:
+    case ORIENTATION_RIGHTTOP:
+      return ORIENTATION_TOPRIGHT;
+    case ORIENTATION_BOTRIGHT:
+    case ORIENTATION_RIGHTBOT:
+      return ORIENTATION_BOTRIGHT;
+    case ORIENTATION_BOTLEFT:
+    case ORIENTATION_LEFTBOT:
+      return ORIENTATION_BOTLEFT;
+    default:
+      return ORIENTATION_TOPLEFT;
+  }
+}
+
+PictureFacts FactsOf(TIFF* tiff) {
+  PictureFacts facts;
+  std::uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+  // TIFF numbers its orientations as EXIF does.
+  if (orientation >= ORIENTATION_TOPLEFT && orientation <= ORIENTATION_LEFTBOT) {
+    facts.orientation = orientation;
+  }
+  std::uint32_t profileBytes = 0;
+  const std::uint8_t* profile = nullptr;
+  if (TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &profileBytes, &profile) == 1 && profile != nullptr &&
+      IsWholeIccProfile({profile, profileBytes})) {
+    facts.iccProfile.assign(profile, profile + profileBytes);
+  }
+  return facts;
+}
+
 }  // namespace
 
 bool TiffReader::ParseHeader() {
@@ -152,6 +186,7 @@ bool TiffReader::ParseHeader() {
   width_ = static_cast<int>(header_.width);
   height_ = static_cast<int>(header_.length);
   kind_ = kKindTiff;
+  facts_ = FactsOf(tiff_);
   return true;
 }
 
@@ -200,22 +235,15 @@ bool TiffReader::DecodeRaster(MappedStore& raster) {
   const std::int32_t width = width_;
   const std::int32_t height = height_;
   const std::uint32_t rowBytes = header_.width * 4;
-  ByteBuffer row;
-  if (row.Allocate(static_cast<std::int32_t>(rowBytes)) == 0) return Fail(Failure::OutOfMemory);
   if (!raster.Allocate(*CheckedPixelBytes(width, height, 4), kTempPrefix, nullptr)) {
     return Fail(raster.LastFailure());
   }
-  if (TIFFReadRGBAImage(tiff_, header_.width, header_.length,
-                        reinterpret_cast<std::uint32_t*>(raster.Data()), 1) == 0) {
+  // Asked for in the file's own orientation, the raster holds the rows as stored, top first:
+  // turning the picture upright is left to the writer, which knows all eight orientations.
+  if (TIFFReadRGBAImageOriented(tiff_, header_.width, header_.length,
+                                reinterpret_cast<std::uint32_t*>(raster.Data()),
+                                StoredOrder(facts_.orientation), 1) == 0) {
     return FailFromLibtiff();
-  }
-  // libtiff's raster starts with the bottom row.
-  for (std::int32_t i = 0; i < height / 2; ++i) {
-    std::uint8_t* top = raster.Data() + static_cast<std::size_t>(i) * rowBytes;
-    std::uint8_t* bottom = raster.Data() + static_cast<std::size_t>(height - 1 - i) * rowBytes;
-    std::memcpy(row.Data(), top, rowBytes);
-    std::memcpy(top, bottom, rowBytes);
-    std::memcpy(bottom, row.Data(), rowBytes);
   }
   for (std::int32_t r = 0; r < height; ++r) {
     const std::uint8_t* in = raster.Data() + static_cast<std::size_t>(r) * rowBytes;
