@@ -1,98 +1,130 @@
-// dropshrink-cli: converts pictures to JPEG with the application's settings.
+// dropshrink-cli: the window's conversions from a shell.
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/OutputPath.h"
 #include "cli/Batch.h"
+#include "cli/Convert.h"
+#include "cli/Help.h"
+#include "cli/Options.h"
+#include "cli/Plan.h"
+#include "cli/ProgressBar.h"
+#include "cli/Quote.h"
+#include "cli/Report.h"
 #include "platform/files/InterruptWatch.h"
 #include "platform/files/PartialFiles.h"
 #include "platform/files/Terminal.h"
+#include "platform/files/TerminalWidth.h"
 
 namespace {
 
+using namespace dropshrink::cli;
+
+constexpr int kSomeFailed = 1;
 constexpr int kUsageError = 2;
 
-int Usage(const char* program) {
+int Refuse(const std::string& error) {
   std::fprintf(stderr,
-               "usage: %s -o DIR [-j JOBS] FILE...\n"
-               "Writes each FILE as DIR/<name>_压缩.jpg: colour JPEG, quality 75, optimised\n"
-               "Huffman tables. JOBS conversions run at once (default: one per processor).\n",
-               program);
+               "dropshrink-cli: %s\n"
+               "usage: dropshrink-cli [OPTION]... PATH...\n"
+               "Try 'dropshrink-cli --help' for more information.\n",
+               Quote(error).c_str());
   return kUsageError;
 }
 
-bool ParseJobs(const char* text, int& jobs) {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || value < 1 || value > 256) return false;
-  jobs = static_cast<int>(value);
-  return true;
+// Failures are errors and go to standard error, the rest of the report to standard output.
+void Report(const Job& job, const Options& options, Totals& totals) {
+  totals.Count(job);
+  const std::string line = FileLine(job);
+  if (job.verdict == Verdict::Failed) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+  } else if (!options.quiet) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  }
+}
+
+void WarnAboutSharedDestinations(const std::vector<Job>& jobs) {
+  const std::vector<std::size_t> earlier = EarlierWithSameDestination(jobs);
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (earlier[i] == std::string::npos) continue;
+    std::fprintf(stderr, "dropshrink-cli: %s\n",
+                 SharedDestinationWarning(jobs[earlier[i]], jobs[i]).c_str());
+  }
+}
+
+void RunJobs(std::vector<Job>& jobs, const Options& options, Totals& totals) {
+  // Only a person at a terminal wants the bar; a pipe or a log file gets the results alone.
+  const bool showBar = !options.quiet && platform::IsTerminal(stderr);
+  // Interrupted, the program removes its half-written outputs and ends as the signal would have
+  // it: 128 + the signal's number. An older output at a destination stays as it was. The bar is
+  // taken off first, so the shell's prompt does not land on it.
+  const platform::InterruptWatch interrupts([showBar](int signal) {
+    if (showBar) std::fputs("\r\033[K", stderr);
+    platform::RemovePartialFilesAndExit(128 + signal);
+  });
+
+  Progress progress{.filesTotal = jobs.size()};
+  for (const Job& job : jobs) progress.bytesTotal += job.sourceBytes.value_or(0);
+  ProgressBar bar(stderr, platform::TerminalWidth(stderr), ProgressBar::Clock::now());
+  const auto draw = [&] {
+    if (showBar) bar.Update(progress, ProgressBar::Clock::now());
+  };
+  draw();
+
+  const int threads = options.jobs > 0
+                          ? options.jobs
+                          : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  RunBatch(jobs, threads,
+           {.convert = [&](Job& job) { Convert(job, options.settings, options.skipLarger); },
+            .done =
+                [&](const Job& job) {
+                  bar.Erase();
+                  Report(job, options, totals);
+                  ++progress.filesDone;
+                  progress.bytesDone += job.sourceBytes.value_or(0);
+                  draw();
+                },
+            .tick = draw});
+  bar.Erase();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string folder;
-  int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<std::string> files;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (std::strcmp(arg, "-o") == 0) {
-      if (i + 1 >= argc || !folder.empty() || argv[i + 1][0] == '\0') return Usage(argv[0]);
-      folder = argv[++i];
-    } else if (std::strcmp(arg, "-j") == 0) {
-      if (i + 1 >= argc || !ParseJobs(argv[++i], jobs)) return Usage(argv[0]);
-    } else if (std::strcmp(arg, "--") == 0) {
-      files.insert(files.end(), argv + i + 1, argv + argc);
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const ParsedArguments parsed = ParseArguments(arguments);
+  switch (parsed.request) {
+    case Request::Help:
+      std::fputs(HelpText().c_str(), stdout);
+      return 0;
+    case Request::Version:
+      std::puts("dropshrink-cli " DROPSHRINK_VERSION);
+      return 0;
+    case Request::BadUsage:
+      return Refuse(parsed.error);
+    case Request::Convert:
       break;
-    } else if (arg[0] == '-' && arg[1] != '\0') {
-      return Usage(argv[0]);
-    } else {
-      files.emplace_back(arg);
+  }
+  const Options& options = parsed.options;
+
+  Plan plan = MakePlan(options);
+  for (const std::string& folder : plan.unreadableFolders) {
+    std::fprintf(stderr, "dropshrink-cli: cannot read the folder %s\n", Quote(folder).c_str());
+  }
+  WarnAboutSharedDestinations(plan.jobs);
+
+  Totals totals;
+  if (options.dryRun) {
+    for (Job& job : plan.jobs) {
+      Foresee(job);
+      Report(job, options, totals);
     }
+  } else {
+    RunJobs(plan.jobs, options, totals);
   }
-  if (folder.empty() || files.empty()) return Usage(argv[0]);
-
-  std::vector<dropshrink::cli::Conversion> conversions;
-  for (const std::string& file : files) {
-    conversions.push_back({file, app::MakeOutputPath(folder, file)});
-  }
-  const std::vector<std::size_t> earlier = dropshrink::cli::EarlierWithSameDestination(conversions);
-  for (std::size_t i = 0; i < conversions.size(); ++i) {
-    if (earlier[i] == std::string::npos) continue;
-    std::fprintf(stderr, "warning: %s and %s both write %s; the output of %s is kept\n",
-                 conversions[earlier[i]].source.c_str(), conversions[i].source.c_str(),
-                 conversions[i].destination.c_str(), conversions[i].source.c_str());
-  }
-
-  // Interrupted, the program removes its half-written outputs and ends as the signal would have
-  // it: 128 + the signal's number. An older output at a destination stays as it was.
-  const platform::InterruptWatch interrupts(
-      [](int signal) { platform::RemovePartialFilesAndExit(128 + signal); });
-
-  // On a terminal a counter shows how far the batch is; in a pipe only results.
-  const bool showProgress = platform::IsTerminal(stderr) && conversions.size() > 1;
-  int failures = 0;
-  dropshrink::cli::RunBatch(
-      conversions, jobs, [&](const dropshrink::cli::Conversion& c, std::size_t index) {
-        const dropshrink::ConversionResult result = c.outcome.result;
-        if (result != dropshrink::kSucceeded) ++failures;
-        if (showProgress) std::fputs("\r\033[K", stderr);
-        std::printf("%s -> %s: %s", c.source.c_str(), c.destination.c_str(),
-                    dropshrink::ConversionResultName(result));
-        if (result != dropshrink::kSucceeded) {
-          std::printf(" (%s)", dropshrink::Describe(c.outcome.reason).c_str());
-        }
-        std::putchar('\n');
-        std::fflush(stdout);
-        if (showProgress && index + 1 < conversions.size()) {
-          std::fprintf(stderr, "[%zu/%zu] converting...", index + 1, conversions.size());
-        }
-      });
-  return failures == 0 ? 0 : 1;
+  if (!options.quiet) std::printf("%s\n", SummaryLine(totals, options.dryRun).c_str());
+  return totals.failed == 0 && plan.unreadableFolders.empty() ? 0 : kSomeFailed;
 }

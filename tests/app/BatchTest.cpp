@@ -91,5 +91,38 @@ TEST(FolderWalkTest, NothingForAFileAMissingFolderOrNoName) {
   EXPECT_TRUE(FolderFiles("").empty());
 }
 
+// The command line's walk: each folder's files in name order before its subfolders, with the
+// folder each was found in; links to folders are not followed, so a link back up cannot loop.
+TEST(FolderWalkTest, TreeInNameOrderWithoutFollowingLinksToFolders) {
+  ScopedTempDir dir;
+  std::filesystem::create_directories(dir.Path() / "sub" / "deep");
+  std::filesystem::create_directory(dir.Path() / "z");
+  for (const char* name : {"b.txt", "a.jpg", "sub/deep/d.jpg", "sub/c.jpg", "z/e.jpg"}) {
+    Touch(dir.Path() / name);
+  }
+  std::filesystem::create_directory_symlink("..", dir.Path() / "sub" / "up");
+  std::filesystem::create_symlink("a.jpg", dir.Path() / "link.jpg");
+  const std::string top = dir.Path().string();
+
+  std::vector<std::pair<std::string, std::string>> walked;
+  const FolderTree tree = WalkFolderTree(top, true);
+  for (const WalkedFile& file : tree.files) walked.emplace_back(file.path, file.subfolder);
+  const std::string p = top + "/";
+  EXPECT_EQ(walked, (std::vector<std::pair<std::string, std::string>>{
+                        {p + "a.jpg", ""},
+                        {p + "b.txt", ""},
+                        {p + "link.jpg", ""},
+                        {p + "sub/c.jpg", "sub/"},
+                        {p + "sub/deep/d.jpg", "sub/deep/"},
+                        {p + "z/e.jpg", "z/"},
+                    }));
+  EXPECT_TRUE(tree.unreadable.empty());
+
+  EXPECT_EQ(WalkFolderTree(top + "/", false).files.size(), 3u);
+  const FolderTree notAFolder = WalkFolderTree(p + "a.jpg", true);
+  EXPECT_TRUE(notAFolder.files.empty());
+  EXPECT_EQ(notAFolder.unreadable, std::vector<std::string>{p + "a.jpg"});
+}
+
 }  // namespace
 }  // namespace app

@@ -18,6 +18,7 @@
 
 #include "engine/readers/JpegCodec.h"
 #include "tests/support/Bitmap.h"
+#include "tests/support/CjpegReference.h"
 #include "tests/support/Files.h"
 #include "tests/support/PhotoLike.h"
 #include "tests/support/ScopedTempDir.h"
@@ -35,19 +36,52 @@ struct CommandRun {
   std::string output;
 };
 
-CommandRun RunCommand(const std::string& command) {
-  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+// Runs a shell command as it is and returns what it wrote to its standard output.
+CommandRun Capture(const std::string& command) {
+  std::FILE* pipe = popen(command.c_str(), "r");
   CommandRun run{-1, {}};
   if (pipe == nullptr) return run;
   char chunk[256];
-  while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) run.output += chunk;
+  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
+    run.output.append(chunk, got);
+  }
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
 
+// Both output streams together.
+CommandRun RunCommand(const std::string& command) {
+  return Capture(command + " 2>&1");
+}
+
 std::string Cli() {
   return DROPSHRINK_CLI;
+}
+
+struct SplitRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs a shell command with its standard output and standard error kept apart; `scratch` is a
+// file name the error stream may pass through.
+SplitRun RunSplit(const std::string& command, const std::string& scratch) {
+  const CommandRun run = Capture("(" + command + ") 2>'" + scratch + "'");
+  const testing::Bytes err = ReadBytes(scratch);
+  std::filesystem::remove(scratch);
+  return {run.status, run.output, {err.begin(), err.end()}};
+}
+
+// Every file and folder below `top`, as paths relative to it, sorted.
+std::vector<std::string> Tree(const std::filesystem::path& top) {
+  std::vector<std::string> paths;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
+    paths.push_back(std::filesystem::relative(entry.path(), top).string());
+  }
+  std::ranges::sort(paths);
+  return paths;
 }
 
 // Smooth shading with fine detail on top, like a photograph, at odd sizes so
@@ -96,30 +130,94 @@ TEST(CliTest, OutputIsByteForByteThePipelinesOutput) {
   EXPECT_TRUE(greyOut == ReadBytes(dir.File("grey-ref.jpg")));
 }
 
-TEST(CliTest, ExitStatusTellsWhatHappened) {
+// Converted and skipped files are reported on standard output; failures and usage errors, which
+// are errors, on standard error.
+TEST(CliTest, ExitStatusAndStreamTellWhatHappened) {
   ScopedTempDir dir;
   WritePhotoLike(dir.File("a.b.jpg"), true);
+  testing::WriteBytes(dir.File("notes.txt"), {'n'});
+  const testing::Bytes source = ReadBytes(dir.File("a.b.jpg"));
+  const std::string a = " " + dir.File("a.b.jpg");
+  const std::string out = " -o " + dir.Path().string();
   struct Case {
     std::string arguments;
     int status;
     std::string printed;
+    bool onStandardError;
   };
   const Case cases[] = {
-      {"-o " + dir.Path().string() + " " + dir.File("a.b.jpg"), 0, "a.b_压缩.jpg: Succeeded"},
-      {"-o " + dir.Path().string() + " " + dir.File("a.b.jpg") + " " + dir.File("none.png"), 1,
-       "none_压缩.jpg: SourceMissing"},
-      {"-o " + dir.File("no-folder") + " " + dir.File("a.b.jpg"), 1, "WriteFailed"},
-      {"", 2, "usage"},
-      {dir.File("a.b.jpg"), 2, "usage"},
-      {"-o " + dir.Path().string(), 2, "usage"},
-      {"-x -o " + dir.Path().string() + " " + dir.File("a.b.jpg"), 2, "usage"},
-      {"-j 0 -o " + dir.Path().string() + " " + dir.File("a.b.jpg"), 2, "usage"},
-      {"-o " + dir.Path().string() + " -j", 2, "usage"},
+      {out + a, 0, "a.b_压缩.jpg: Succeeded", false},
+      {a, 0, dir.File("a.b_压缩.jpg") + ": Succeeded", false},
+      {out + a + " " + dir.File("none.png"), 1, "none_压缩.jpg: SourceMissing", true},
+      {" -o " + dir.File("no-folder") + a, 1, "WriteFailed", true},
+      {" " + dir.File("notes.txt"), 0, "notes.txt: Skipped (not a picture name", false},
+      {" --quiet" + out + a + " " + dir.File("none.png"), 1, "none_压缩.jpg: SourceMissing", true},
+      {" --suffix ''" + a, 1, "InvalidArgument (the output would replace its source)", true},
+      {" --version", 0, "dropshrink-cli " DROPSHRINK_VERSION "\n", false},
+      {" --help" + a, 0, "--skip-larger", false},
+      {"", 2, "usage", true},
+      {out, 2, "usage", true},
+      {" -x" + out + a, 2, "invalid option -- 'x'", true},
+      {" --bogus" + a, 2, "unrecognized option '--bogus'", true},
+      {" -j 0" + out + a, 2, "usage", true},
+      {out + " -j", 2, "usage", true},
+      {" -q 101" + a, 2, "invalid quality '101'", true},
+      {" --smoothing=-1" + a, 2, "invalid smoothing '-1'", true},
+      {" --grey=1" + a, 2, "usage", true},
+      {" --suffix a/b" + a, 2, "usage", true},
+      {" -o ''" + a, 2, "usage", true},
   };
   for (const Case& c : cases) {
-    const CommandRun run = RunCommand(Cli() + " " + c.arguments);
-    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
-    EXPECT_NE(run.output.find(c.printed), std::string::npos) << c.arguments << "\n" << run.output;
+    SCOPED_TRACE(c.arguments);
+    const SplitRun run = RunSplit(Cli() + c.arguments, dir.File("stderr"));
+    EXPECT_EQ(run.status, c.status) << run.out << run.err;
+    const std::string& expected = c.onStandardError ? run.err : run.out;
+    EXPECT_NE(expected.find(c.printed), std::string::npos) << run.out << run.err;
+    if (c.arguments.starts_with(" --quiet")) {
+      EXPECT_EQ(run.out, "");
+    }
+  }
+  EXPECT_TRUE(ReadBytes(dir.File("a.b.jpg")) == source);
+}
+
+// Every setting a user can change gives the file Debian's cjpeg writes with the same settings.
+// Grey output is judged on a grey picture stored in colour: for it, our grey levels and cjpeg's
+// luminance agree exactly, while for colour the two weight red, green and blue a little apart.
+TEST(CliTest, SettingsGiveWhatCjpegWrites) {
+  ScopedTempDir dir;
+  testing::WriteBytes(dir.File("photo.bmp"), testing::Bitmap24(testing::PhotoLike(301, 203, 3)));
+  testing::WriteBytes(dir.File("grey.bmp"), testing::Bitmap24(testing::PhotoLike(301, 203, 1)));
+  const struct {
+    std::string options;
+    std::string source;
+    JpegSettings settings;
+  } cases[] = {
+      {"", "photo", kApplicationSettings},
+      {"-q 40", "photo", {.grey = false, .quality = 40, .optimizeCoding = true, .smoothing = 0}},
+      {"-q10", "photo", {.grey = false, .quality = 10, .optimizeCoding = true, .smoothing = 0}},
+      {"--quality=90 --no-optimize",
+       "photo",
+       {.grey = false, .quality = 90, .optimizeCoding = false, .smoothing = 0}},
+      {"--smoothing 30",
+       "photo",
+       {.grey = false, .quality = 75, .optimizeCoding = true, .smoothing = 30}},
+      {"--grey", "grey", {.grey = true, .quality = 75, .optimizeCoding = true, .smoothing = 0}},
+      {"--grey -q 60 --smoothing=10",
+       "grey",
+       {.grey = true, .quality = 60, .optimizeCoding = true, .smoothing = 10}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    std::filesystem::remove_all(dir.Path() / "out");
+    std::filesystem::create_directory(dir.Path() / "out");
+    const std::string source = dir.File(c.source + ".bmp");
+    const CommandRun run =
+        RunCommand(Cli() + " " + c.options + " -o " + dir.File("out") + " " + source);
+    ASSERT_EQ(run.status, 0) << run.output;
+    const testing::Bytes reference =
+        testing::CjpegReferenceOf(source, dir.File("reference.jpg"), c.settings);
+    ASSERT_FALSE(reference.empty());
+    EXPECT_TRUE(ReadBytes(dir.File("out/" + c.source + "_压缩.jpg")) == reference);
   }
 }
 
@@ -229,23 +327,30 @@ int RunAndSignal(const std::vector<std::string>& arguments, int signal,
 // Interrupted at any point, the program leaves either the older output byte for byte or the
 // complete new one, and caught signals end it with 128 + the signal and no half-written output.
 // A signal can still end it the default way before the handler is set or once the work is done.
-// Not even a killed run leaves its pixel store behind.
+// Not even a killed run leaves its pixel store behind. Every other run keeps its output aside for
+// --skip-larger before it may replace the destination, and that file must go too.
 TEST(CliTest, AnInterruptedRunLeavesNothingBehind) {
   ScopedTempDir dir;
   testing::WriteBytes(dir.File("big.bmp"), testing::Bitmap24(testing::PhotoLike(3000, 2000, 3)));
   std::filesystem::create_directory(dir.Path() / "out");
   const std::string destination = dir.File("out/big_压缩.jpg");
-  const std::vector<std::string> arguments = {"-o", dir.File("out"), dir.File("big.bmp")};
+  const std::vector<std::string> plain = {"-o", dir.File("out"), dir.File("big.bmp")};
+  const std::vector<std::string> staged = {"--skip-larger", "-o", dir.File("out"),
+                                           dir.File("big.bmp")};
   ASSERT_EQ(RunCommand(Cli() + " -o " + dir.File("out") + " " + dir.File("big.bmp")).status, 0);
   const testing::Bytes complete = ReadBytes(destination);
   const testing::Bytes older = {0xFF, 0xD8, 'o', 'l', 'd', 0xFF, 0xD9};
 
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
     bool caught = false;
+    bool stage = false;
     for (const int delay : {0, 10, 30, 60, 100, 150, 250, 400, 700}) {
-      SCOPED_TRACE(std::string(strsignal(signal)) + " after " + std::to_string(delay) + " ms");
+      stage = !stage;
+      SCOPED_TRACE(std::string(strsignal(signal)) + " after " + std::to_string(delay) + " ms" +
+                   (stage ? " with --skip-larger" : ""));
       testing::WriteBytes(destination, older);
-      const int status = RunAndSignal(arguments, signal, std::chrono::milliseconds(delay));
+      const int status =
+          RunAndSignal(stage ? staged : plain, signal, std::chrono::milliseconds(delay));
       ASSERT_NE(status, -1) << "still running after its deadline";
       const bool interrupted = WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal;
       const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == signal;
@@ -287,6 +392,165 @@ TEST(CliTest, SourcesSharingAnOutputRunInListOrder) {
             std::string::npos)
       << run.output;
   EXPECT_TRUE(ReadBytes(dir.File("both/a_压缩.jpg")) == ReadBytes(dir.File("alone/a_压缩.jpg")));
+}
+
+// A small tree of pictures, with a text file, a picture name of any case and a link that leads back
+// up, which a walk must not follow.
+void MakePictureTree(const ScopedTempDir& dir) {
+  const std::filesystem::path in = dir.Path() / "in";
+  std::filesystem::create_directories(in / "sub" / "deep");
+  WritePhotoLike((in / "a.jpg").string(), true);
+  for (const char* name : {"B.JPG", "sub/c.jpeg", "sub/deep/d.tif"}) {
+    std::filesystem::copy_file(in / "a.jpg", in / name);
+  }
+  testing::WriteBytes((in / "notes.txt").string(), {'n'});
+  std::filesystem::create_directory_symlink("..", in / "sub" / "up");
+}
+
+// A folder is walked like a folder dropped on the window: its pictures directly in it, or with -r
+// the whole tree, with the subfolders made again under -o; other files pass without a word.
+TEST(CliTest, FoldersAreWalkedLikeADroppedFolder) {
+  const struct {
+    std::string options;
+    std::vector<std::string> written;
+  } cases[] = {
+      {"", {"in/B_压缩.jpg", "in/a_压缩.jpg"}},
+      {"-r", {"in/B_压缩.jpg", "in/a_压缩.jpg", "in/sub/c_压缩.jpg", "in/sub/deep/d_压缩.jpg"}},
+      {"-r --suffix .small",
+       {"in/B.small.jpg", "in/a.small.jpg", "in/sub/c.small.jpg", "in/sub/deep/d.small.jpg"}},
+      {"-r -o out",
+       {"out/B_压缩.jpg", "out/a_压缩.jpg", "out/sub", "out/sub/c_压缩.jpg", "out/sub/deep",
+        "out/sub/deep/d_压缩.jpg"}},
+      {"-o out", {"out/B_压缩.jpg", "out/a_压缩.jpg"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    ScopedTempDir dir;
+    MakePictureTree(dir);
+    std::filesystem::create_directory(dir.Path() / "out");
+    const std::vector<std::string> before = Tree(dir.Path());
+    const SplitRun run = RunSplit(
+        "cd " + dir.Path().string() + " && " + Cli() + " " + c.options + " in", dir.File("stderr"));
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.find("notes"), std::string::npos) << run.out;
+    std::vector<std::string> added;
+    std::ranges::set_difference(Tree(dir.Path()), before, std::back_inserter(added));
+    EXPECT_EQ(added, c.written) << run.out;
+    // The summary counts what was written.
+    const std::size_t pictures = c.written.size() > 2 ? 4 : 2;
+    EXPECT_NE(run.out.find(std::to_string(pictures) + " converted, 0 failed, 0 skipped"),
+              std::string::npos)
+        << run.out;
+  }
+}
+
+// A subfolder under -o that cannot be made fails the files meant for it, saying why; the others
+// are still converted.
+TEST(CliTest, ASubfolderThatCannotBeMadeFailsItsFiles) {
+  ScopedTempDir dir;
+  MakePictureTree(dir);
+  std::filesystem::create_directory(dir.Path() / "out");
+  testing::WriteBytes(dir.File("out/sub"), {'x'});
+  const SplitRun run =
+      RunSplit(Cli() + " -r -o " + dir.File("out") + " " + dir.File("in"), dir.File("stderr"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("c_压缩.jpg: WriteFailed (cannot make the folder " + dir.File("out/sub")),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("2 converted, 2 failed"), std::string::npos) << run.out;
+}
+
+TEST(CliTest, ADryRunListsTheOutputsAndWritesNothing) {
+  ScopedTempDir dir;
+  MakePictureTree(dir);
+  const std::vector<std::string> before = Tree(dir.Path());
+  const SplitRun run = RunSplit(Cli() + " -n -r -o " + dir.File("out/new") + " " + dir.File("in") +
+                                    " " + dir.File("in/notes.txt"),
+                                dir.File("stderr"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Tree(dir.Path()), before);
+  EXPECT_NE(run.out.find(dir.File("in/sub/deep/d.tif") + " -> " +
+                         dir.File("out/new/sub/deep/d_压缩.jpg")),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("4 to convert"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("1 skipped"), std::string::npos) << run.out;
+
+  const SplitRun missing = RunSplit(Cli() + " -n " + dir.File("gone.jpg"), dir.File("stderr"));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("gone_压缩.jpg: SourceMissing"), std::string::npos) << missing.err;
+  EXPECT_EQ(Tree(dir.Path()), before);
+}
+
+// An output larger than its source is not kept, and an older output of that name stays byte for
+// byte; a smaller one replaces it as usual.
+TEST(CliTest, SkipLargerKeepsTheOlderOutput) {
+  ScopedTempDir dir;
+  WritePhotoLike(dir.File("small.jpg"), true);
+  testing::WriteBytes(dir.File("big.bmp"), testing::Bitmap24(testing::PhotoLike(300, 200, 3)));
+  std::filesystem::create_directory(dir.Path() / "out");
+  const testing::Bytes older = {0xFF, 0xD8, 'o', 'l', 'd', 0xFF, 0xD9};
+  testing::WriteBytes(dir.File("out/small_压缩.jpg"), older);
+  testing::WriteBytes(dir.File("out/big_压缩.jpg"), older);
+
+  const SplitRun run = RunSplit(Cli() + " --skip-larger -q 100 -o " + dir.File("out") + " " +
+                                    dir.File("small.jpg") + " " + dir.File("big.bmp"),
+                                dir.File("stderr"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string small = std::to_string(std::filesystem::file_size(dir.File("small.jpg")));
+  EXPECT_NE(
+      run.out.find("small_压缩.jpg: Skipped (output larger than its source), " + small + " -> "),
+      std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("1 converted, 0 failed, 1 skipped"), std::string::npos) << run.out;
+  EXPECT_TRUE(ReadBytes(dir.File("out/small_压缩.jpg")) == older);
+  EXPECT_TRUE(ReadBytes(dir.File("out/big_压缩.jpg")) ==
+              testing::CjpegReferenceOf(
+                  dir.File("big.bmp"), dir.File("reference.jpg"),
+                  {.grey = false, .quality = 100, .optimizeCoding = true, .smoothing = 0}));
+  EXPECT_TRUE(FilesStartingWith(dir.File("out"), ".dropshrink-").empty());
+}
+
+// A newline in a name would split the report line: the name is printed quoted instead, the way a
+// shell reads it back, and the file is still converted under its real name.
+TEST(CliTest, NamesWithControlCharactersArePrintedQuoted) {
+  ScopedTempDir dir;
+  std::filesystem::create_directory(dir.Path() / "in");
+  WritePhotoLike(dir.File("in/new\nline.jpg"), true);
+  WritePhotoLike(dir.File("in/bell\a.jpg"), true);
+  const SplitRun run = RunSplit(Cli() + " " + dir.File("in"), dir.File("stderr"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string in = dir.File("in");
+  EXPECT_NE(run.out.find("'" + in + "/new'$'\\n''line_压缩.jpg': Succeeded"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("'" + in + "/bell'$'\\x07''.jpg' -> "), std::string::npos) << run.out;
+  EXPECT_EQ(std::ranges::count(run.out, '\n'), 3) << run.out;
+  EXPECT_EQ(std::ranges::count(run.out, '\a'), 0) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(dir.File("in/new\nline_压缩.jpg")));
+}
+
+// The bar goes to standard error and only when a person watches it there; a pipe or a log file
+// gets results alone.
+TEST(CliTest, AProgressBarOnlyOnATerminal) {
+  ScopedTempDir dir;
+  MakePictureTree(dir);
+  const std::string command = Cli() + " -r -o " + dir.File("out") + " " + dir.File("in");
+  std::filesystem::create_directory(dir.Path() / "out");
+  const SplitRun piped = RunSplit(command, dir.File("stderr"));
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.err, "");
+  EXPECT_EQ(piped.out.find_first_of("\r\033"), std::string::npos) << piped.out;
+
+  // script gives the program a pseudo-terminal; standard output is sent to a file past it.
+  const CommandRun terminal = RunCommand("script -qec \"" + command + " > " + dir.File("stdout") +
+                                         "\" /dev/null < /dev/null");
+  EXPECT_EQ(terminal.status, 0) << terminal.output;
+  EXPECT_NE(terminal.output.find("/4 files"), std::string::npos) << terminal.output;
+  EXPECT_NE(terminal.output.find("\r\033[K"), std::string::npos) << terminal.output;
+  const testing::Bytes results = ReadBytes(dir.File("stdout"));
+  EXPECT_EQ(std::ranges::count(results, '\n'), 5);
+  EXPECT_EQ(std::ranges::count(results, '\033'), 0);
 }
 
 }  // namespace
