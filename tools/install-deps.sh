@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   libjpeg-turbo-progs
   clang libclang-rt-14-dev
-  time imagemagick
+  time imagemagick netpbm
   xvfb xdotool
 )
 
