@@ -6,9 +6,11 @@
 namespace dropshrink {
 namespace {
 
-// Enough rows that each stored row is visited for a run of pixels, few enough that the band
-// stays in the processor's cache; also the rows libjpeg takes for one line of 2 × 2 blocks.
-constexpr int kBandRows = 16;
+// Each stored row is visited once a band, for a run of this many pixels: enough for whole cache
+// lines, few enough that the band stays in the processor's cache.
+constexpr int kBandRows = 64;
+// Stored rows lie a page or more apart, beyond what the processor fetches ahead by itself.
+constexpr int kRowsFetchedAhead = 8;
 
 bool SwapsSides(int orientation) {
   return orientation >= 5 && orientation <= 8;
@@ -87,7 +89,14 @@ void OrientedRows::GatherBand(int firstRow) {
   const int first = fromTheRight ? height_ - firstRow - bandRows_ : firstRow;
   const std::size_t bandRowBytes = static_cast<std::size_t>(width_) * bytesPerPixel_;
   const int storedRows = source_.Height();
+  const std::size_t runStart = static_cast<std::size_t>(first) * bytesPerPixel_;
   for (int r = 0; r < storedRows; ++r) {
+    if (r + kRowsFetchedAhead < storedRows) {
+      const std::uint8_t* ahead = source_.Row(r + kRowsFetchedAhead) + runStart;
+      for (int line = 0; line < bandRows_ * bytesPerPixel_; line += 64) {
+        __builtin_prefetch(ahead + line);
+      }
+    }
     const int x = RowsFromTheBottom(orientation_) ? storedRows - 1 - r : r;
     if (bytesPerPixel_ == 3) {
       Scatter<3>(source_.Row(r), first, bandRows_, fromTheRight, band_.data(), bandRowBytes, x);

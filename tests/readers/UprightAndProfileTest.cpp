@@ -27,8 +27,8 @@ using testing::WriteBytes;
 using Bytes = std::vector<unsigned char>;
 
 // Odd sizes, both larger than the writer's band of rows, so turned pictures end in part-bands.
-constexpr int kWidth = 37;
-constexpr int kHeight = 21;
+constexpr int kWidth = 151;
+constexpr int kHeight = 69;
 
 // pnmflip's steps for each orientation, 1 to 8.
 const char* const kPnmflip[] = {"", "", "-lr", "-r180", "-tb", "-xy", "-cw", "-xy -r180", "-ccw"};
