@@ -31,9 +31,9 @@ constexpr double kSecondsPerCut = 2;
 constexpr unsigned kHangSeconds = 20;
 // A file this long or shorter is cut at every length.
 constexpr std::size_t kEveryCutUpTo = 16 * 1024;
-// A longer one (the Photo CD file holds 770 KB) at every length through its header and through
+// A longer one (the Photo CD file holds 770 KiB) at every length through its header and through
 // the first rows of its picture data, at every length near the end of that data and of the file,
-// and at this many lengths evenly between: every length would take minutes for its every cut.
+// and at this many lengths evenly between: cutting it at every length would take many minutes.
 constexpr std::size_t kDenseBytes = 4096;
 constexpr std::size_t kNearEndBytes = 16;
 constexpr std::size_t kStrides = 256;
@@ -181,6 +181,11 @@ TEST(TruncationSweepTest, NoCutFileHangsLeavesAnythingOrBecomesAPicture) {
                               " bytes; its colours run to " + std::to_string(span.coloursEnd));
     }
   }
+
+  // A fixture folder gone missing would pass by having nothing to cut.
+  std::set<std::string> formats;
+  for (const auto& [format, t] : tallies) formats.insert(format);
+  EXPECT_EQ(formats, (std::set<std::string>{"BMP", "JPEG", "PCX", "PNG", "Photo CD", "TIFF"}));
 
   std::printf("%-10s %6s %8s %10s %8s %16s %9s\n", "format", "files", "cuts", "converted", "failed",
               "colours cut off", "seconds");
