@@ -7,6 +7,7 @@
 
 #include "engine/CheckedSize.h"
 #include "engine/OrientedRows.h"
+#include "engine/readers/JpegBlockArrays.h"
 #include "engine/readers/JpegDataBound.h"
 #include "platform/files/OutputFile.h"
 
@@ -120,14 +121,17 @@ Failure Compress(std::FILE* out, const RasterImage& source, const Encoding& enco
                  ProgressCallback progress) {
   jpeg_compress_struct compressor{};
   ErrorTrap trap;
+  // Made before the jump point, so a jump back leaves no destructor skipped.
+  OrientedRows upright(source, encoding.facts.orientation);
+  JpegBlockArrays blockArrays;
   compressor.err = Arm(trap);
   if (setjmp(trap.jump) != 0) {
     // Destroying frees only what creation made, so it is safe at any point.
     jpeg_destroy_compress(&compressor);
     return WriteFailureOf(trap);
   }
-  OrientedRows upright(source, encoding.facts.orientation);
   jpeg_create_compress(&compressor);
+  blockArrays.Install(compressor);
   jpeg_stdio_dest(&compressor, out);
   compressor.image_width = static_cast<JDIMENSION>(upright.Width());
   compressor.image_height = static_cast<JDIMENSION>(upright.Height());
