@@ -67,7 +67,8 @@ const std::array<OptionSpec, 13> kOptions = {{
       "Walk the subfolders of every folder PATH too. With -o, each subfolder's outputs go into "
       "the same subfolder under DIR, made as needed. Links to folders inside a walked folder are "
       "not followed, so a link cannot make the walk loop; a folder named on the command line is "
-      "walked even when it is a link."},
+      "walked even when it is a link. DIR is left out of the walk when it lies in a walked "
+      "folder, so a second run does not convert the outputs of the first."},
      Request::Convert,
      [](Options& o, std::string_view) { return Set(o.recursive, true); }},
     {{'j', "jobs", "N", "Convert N files at once, 1 to 256. Default: one per processor."},

@@ -1,5 +1,7 @@
 #include "cli/Plan.h"
 
+#include <map>
+
 #include "app/FolderWalk.h"
 #include "app/OutputPath.h"
 #include "app/SupportedImage.h"
@@ -45,13 +47,39 @@ Job PlannedJob(const std::string& source, const std::string& folder, const Optio
   return job;
 }
 
+// Whether a subfolder of the walk is the output folder or lies in it, remembered per folder.
+class OutputFolderTest {
+ public:
+  OutputFolderTest(std::string top, std::string output)
+      : top_(std::move(top)), output_(std::move(output)) {}
+
+  bool Holds(const std::string& subfolder) {
+    for (std::size_t slash = subfolder.find(kSeparator); slash != std::string::npos;
+         slash = subfolder.find(kSeparator, slash + 1)) {
+      const auto [at, added] = known_.try_emplace(subfolder.substr(0, slash + 1), false);
+      if (added) at->second = platform::SameFile((top_ + at->first).c_str(), output_.c_str());
+      if (at->second) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::string top_;
+  std::string output_;
+  std::map<std::string, bool> known_;
+};
+
 void AddFolder(Plan& plan, const std::string& folder, const Options& options) {
   app::FolderTree tree = app::WalkFolderTree(folder, options.recursive);
   plan.unreadableFolders.insert(plan.unreadableFolders.end(), tree.unreadable.begin(),
                                 tree.unreadable.end());
   const std::string output = WithSeparator(options.outputFolder);
+  // An output folder inside the tree holds the outputs of an earlier run; walked again, they would
+  // be converted into a copy nested one level deeper at every run.
+  OutputFolderTest inOutput(WithSeparator(folder), output);
   for (const app::WalkedFile& file : tree.files) {
     if (!app::IsSupportedImage(file.path)) continue;
+    if (!output.empty() && inOutput.Holds(file.subfolder)) continue;
     if (options.outputFolder.empty()) {
       plan.jobs.push_back(PlannedJob(file.path, FolderOf(file.path), options));
       continue;

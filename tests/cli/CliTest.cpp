@@ -445,6 +445,21 @@ TEST(CliTest, FoldersAreWalkedLikeADroppedFolder) {
   }
 }
 
+// An output folder inside the walked tree holds the last run's outputs: a second run must not
+// convert them again into a folder nested one deeper.
+TEST(CliTest, AnOutputFolderInsideTheTreeIsNotWalked) {
+  ScopedTempDir dir;
+  MakePictureTree(dir);
+  const std::string command = Cli() + " -r -o " + dir.File("in/sub/small") + " " + dir.File("in");
+  std::filesystem::create_directory(dir.Path() / "in" / "sub" / "small");
+  for (int run = 0; run < 2; ++run) {
+    const CommandRun second = RunCommand(command);
+    EXPECT_EQ(second.status, 0) << second.output;
+    EXPECT_NE(second.output.find("4 converted"), std::string::npos) << second.output;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "in" / "sub" / "small" / "sub" / "small"));
+}
+
 // A subfolder under -o that cannot be made fails the files meant for it, saying why; the others
 // are still converted.
 TEST(CliTest, ASubfolderThatCannotBeMadeFailsItsFiles) {
