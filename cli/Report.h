@@ -12,7 +12,7 @@ namespace dropshrink::cli {
 //   SOURCE -> DESTINATION: SourceUnreadable (truncated JPEG data), 200 bytes
 //   SOURCE -> DESTINATION: Skipped (output larger than its source), 9120 -> 11344 bytes
 //   SOURCE: Skipped (not a picture name ...)
-// A job still pending (a dry run) shows only where it would be written.
+// A job still pending (a dry run) shows where it would be written and the source's size.
 std::string FileLine(const Job& job);
 
 struct Totals {
