@@ -1,8 +1,11 @@
 #include "engine/RasterImage.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "engine/CheckedSize.h"
+#include "platform/files/Files.h"
 
 namespace dropshrink {
 namespace {
@@ -81,6 +84,12 @@ bool RasterImage::CopyFrom(const RasterImage& source) {
 
 std::uint32_t RasterImage::RowBytes() const {
   return static_cast<std::uint32_t>(width_) * BytesPerPixel(bitsPerPixel_);
+}
+
+void RasterImage::PrepareRows(std::int32_t first, std::int32_t count) const {
+  if (pixels_ == nullptr || first < 0 || first >= height_ || count < 1) return;
+  const std::int32_t rows = std::min(count, height_ - first);
+  platform::PrepareForWriting(Row(first), static_cast<std::size_t>(rows) * RowBytes());
 }
 
 void RasterImage::Flush() const {

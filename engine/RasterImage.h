@@ -28,6 +28,9 @@ class RasterImage {
   // Fills target with this picture at 8 (grey levels), 24 or 32 bits.
   bool ConvertTo(RasterImage& target, std::int32_t bitsPerPixel, std::int32_t paletteEntries) const;
   void Flush() const;
+  // Readies rows [first, first + count) of the store for writing in one go; rows outside the
+  // picture are left out.
+  void PrepareRows(std::int32_t first, std::int32_t count) const;
 
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }

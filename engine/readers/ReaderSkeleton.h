@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -99,11 +101,18 @@ class ReaderSkeleton {
 
   // The target's store for the picture; a failure says why (too large, no space).
   bool CreateTarget(std::int32_t bitsPerPixel, std::int32_t paletteEntries) {
-    if (target_->Create(width_, height_, bitsPerPixel, paletteEntries)) return true;
-    return Fail(target_->LastFailure());
+    if (!target_->Create(width_, height_, bitsPerPixel, paletteEntries)) {
+      return Fail(target_->LastFailure());
+    }
+    PrepareBand(0);
+    return true;
   }
 
-  void RowDone(int row) { ReportProgress(progress_, progress_phase::kReading, row, height_); }
+  // Reports the row, and readies the next band of the store as the rows reach it.
+  void RowDone(int row) {
+    if (row + 1 == preparedTo_) PrepareBand(preparedTo_);
+    ReportProgress(progress_, progress_phase::kReading, row, height_);
+  }
 
   std::FILE* File() const { return file_.get(); }
   RasterImage& Target() const { return *target_; }
@@ -129,6 +138,16 @@ class ReaderSkeleton {
     }
   }
 
+  // About a megabyte of rows at a time: fresh pages come in one go, never far ahead of the rows
+  // the data really fills, so a file that ends early costs little more than its rows.
+  void PrepareBand(int first) {
+    constexpr std::uint32_t kBandBytes = 1u << 20;
+    const auto rows =
+        static_cast<int>(std::max<std::uint32_t>(1, kBandBytes / target_->RowBytes()));
+    target_->PrepareRows(first, rows);
+    preparedTo_ = first + rows;
+  }
+
   int Refuse(Failure failure) {
     Close();
     failure_ = failure;
@@ -139,6 +158,8 @@ class ReaderSkeleton {
   RasterImage* target_ = nullptr;
   ProgressCallback progress_ = nullptr;
   State state_ = State::Closed;
+  // The first row not yet readied for writing.
+  int preparedTo_ = 0;
   Failure failure_ = Failure::None;
 };
 

@@ -103,6 +103,13 @@ void UnmapFile(void* view, std::size_t size) {
   munmap(view, size);
 }
 
+void PrepareForWriting(void* address, std::size_t bytes) {
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(address);
+  const std::uintptr_t aligned = start - start % page;
+  madvise(reinterpret_cast<void*>(aligned), bytes + (start - aligned), MADV_POPULATE_WRITE);
+}
+
 void FlushView(void* address, std::size_t bytes) {
   // msync wants a page-aligned start; widen the range down to its page.
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
