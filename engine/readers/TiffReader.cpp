@@ -8,6 +8,7 @@
 
 #include "engine/CheckedSize.h"
 #include "engine/readers/ByteCursor.h"
+#include "engine/readers/TiffColourMap.h"
 
 namespace dropshrink {
 namespace {
@@ -155,6 +156,11 @@ bool TiffReader::ParseHeader() {
       version == kClassicVersion ? TiffHeader::Version::Classic : TiffHeader::Version::Big;
 
   input_ = {File(), LengthOf(File()), Failure::None};
+  if (const Failure colours = PaletteColoursFailure(File(), input_.length);
+      colours != Failure::None) {
+    return Fail(colours);
+  }
+  if (std::fseek(File(), 0, SEEK_SET) != 0) return Fail(Failure::Unreadable);
   // "m": the file is read through the procedures, never mapped.
   tiff_ = TIFFClientOpen("", "rm", &input_, ReadFromFile, RefuseWrite, SeekInFile, LeaveOpen,
                          LengthOfFile, nullptr, nullptr);

@@ -103,9 +103,10 @@ OutputResult OutputFile::Open(const char* destination) {
 
 OutputResult OutputFile::Commit() {
   if (stream_ == nullptr) return OutputResult::NotWritable;
-  // The bytes reach the disk before the rename does, so a crash never leaves an empty file where
-  // a good one was.
-  if (std::fflush(stream_) != 0 || fsync(fileno(stream_)) != 0) return OutputResultOf(errno);
+  if (std::fflush(stream_) != 0) return OutputResultOf(errno);
+  // Over an older file, the bytes reach the disk before the rename does, so a crash never leaves
+  // an empty file where a good one was. A new name has nothing to lose and need not wait.
+  if (PathExists(destination_.c_str()) && fsync(fileno(stream_)) != 0) return OutputResultOf(errno);
   // Under the lock, so an interruption either removes the file or finds it committed.
   PartialFilesLock partials;
   if (partial_.empty()) {
