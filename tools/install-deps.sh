@@ -11,6 +11,7 @@ packages=(
   libjpeg-turbo-progs
   clang libclang-rt-14-dev
   time imagemagick netpbm
+  groff-base man-db
   xvfb xdotool
 )
 
