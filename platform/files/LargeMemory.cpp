@@ -1,6 +1,7 @@
 #include "platform/files/LargeMemory.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 
@@ -24,8 +25,11 @@ thread_local struct SpareBlock {
   }
 } spare;
 
+// Whole small pages: the tail past the last whole huge page is not rounded up to one, so it costs
+// no more memory than it holds.
 std::size_t RoundUp(std::size_t bytes) {
-  return (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  return (bytes + page - 1) / page * page;
 }
 
 // A fresh region of `size` bytes aligned to a huge page, mapped with room to spare and trimmed.
