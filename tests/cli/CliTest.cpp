@@ -21,6 +21,7 @@
 #include "tests/support/CjpegReference.h"
 #include "tests/support/Files.h"
 #include "tests/support/PhotoLike.h"
+#include "tests/support/PhotoMetadata.h"
 #include "tests/support/ScopedTempDir.h"
 
 extern char** environ;
@@ -128,6 +129,35 @@ TEST(CliTest, OutputIsByteForByteThePipelinesOutput) {
   ASSERT_FALSE(colourOut.empty());
   EXPECT_TRUE(colourOut == ReadBytes(dir.File("colour-ref.jpg")));
   EXPECT_TRUE(greyOut == ReadBytes(dir.File("grey-ref.jpg")));
+}
+
+// A portrait phone photo, stored on its side with an EXIF orientation and a wide-gamut profile
+// over three markers, comes out upright with its profile: what djpeg, pnmflip and cjpeg -icc make.
+TEST(CliTest, APhonePhotoComesOutUprightWithItsProfile) {
+  ScopedTempDir dir;
+  WritePhotoLike(dir.File("sideways.jpg"), true);
+  const testing::MetadataBytes profile = testing::Profile(150'000);
+  testing::WriteBytes(dir.File("p3.icc"), profile);
+  ASSERT_EQ(RunCommand("djpeg " + dir.File("sideways.jpg") + " | cjpeg -quality 92 -icc " +
+                       dir.File("p3.icc") + " > " + dir.File("with-profile.jpg"))
+                .status,
+            0);
+  const testing::MetadataBytes exif = testing::ExifBlock({.orientation = 6, .bigEndian = true});
+  testing::WriteBytes(dir.File("phone.jpg"),
+                      testing::WithMarker(ReadBytes(dir.File("with-profile.jpg")), 0xE1,
+                                          testing::ExifMarker(exif)));
+  std::filesystem::create_directory(dir.Path() / "out");
+
+  const CommandRun run = RunCommand(Cli() + " -o " + dir.File("out") + " " + dir.File("phone.jpg"));
+  ASSERT_EQ(run.status, 0) << run.output;
+  ASSERT_EQ(RunCommand("djpeg " + dir.File("with-profile.jpg") +
+                       " | pnmflip -cw | cjpeg -quality 75 -optimize -icc " + dir.File("p3.icc") +
+                       " > " + dir.File("reference.jpg"))
+                .status,
+            0);
+  const auto output = ReadBytes(dir.File("out/phone_压缩.jpg"));
+  ASSERT_FALSE(output.empty());
+  EXPECT_TRUE(output == ReadBytes(dir.File("reference.jpg")));
 }
 
 // Converted and skipped files are reported on standard output; failures and usage errors, which
