@@ -12,6 +12,7 @@
 #include "engine/JpegSettings.h"
 #include "tests/support/CjpegReference.h"
 #include "tests/support/Files.h"
+#include "tests/support/JpegFiles.h"
 #include "tests/support/Netpbm.h"
 #include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
@@ -19,8 +20,13 @@
 namespace dropshrink {
 namespace {
 
+using testing::JpegHeaderOnly;
+using testing::JpegMarkerAt;
+using testing::JpegOf;
 using testing::ReadBytes;
 using testing::ScopedTempDir;
+using testing::WithJpegFrameSize;
+using testing::WithLastScanRepeated;
 using testing::WriteBytes;
 
 // A picture whose every byte differs from its neighbours, so a swapped channel
@@ -56,70 +62,6 @@ Decoded Decode(const std::string& path, RasterImage& target) {
   const int read = reader.Read();
   return {
       read, kind, target.Width(), target.Height(), target.BitsPerPixel(), target.PaletteEntries()};
-}
-
-// Where the marker `code` (0xFF, code) starts; the size when there is none.
-std::size_t MarkerAt(const std::vector<unsigned char>& bytes, unsigned char code) {
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
-    if (bytes[i] == 0xFF && bytes[i + 1] == code) return i;
-  }
-  return bytes.size();
-}
-
-struct Shape {
-  int width, height, components;
-  bool progressive, flat, arithmetic;
-  // Sequential, one scan per component.
-  bool scanPerComponent = false;
-};
-
-// Encodes straight through libjpeg, for what the writer never makes: progressive and
-// arithmetic-coded files, a scan per component, CMYK, and colour without subsampling. `flat` gives
-// one grey level, the fewest coded bits a picture can have.
-std::vector<unsigned char> EncodeDirect(const ScopedTempDir& dir, const Shape& shape) {
-  const std::string path = dir.File("direct.jpg");
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  jpeg_stdio_dest(&info, file);
-  info.image_width = static_cast<JDIMENSION>(shape.width);
-  info.image_height = static_cast<JDIMENSION>(shape.height);
-  info.input_components = shape.components;
-  info.in_color_space = shape.components == 4   ? JCS_CMYK
-                        : shape.components == 3 ? JCS_RGB
-                                                : JCS_GRAYSCALE;
-  jpeg_set_defaults(&info);
-  for (int c = 0; c < info.num_components; ++c) {
-    info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-  }
-  if (shape.progressive) jpeg_simple_progression(&info);
-  std::vector<jpeg_scan_info> script(static_cast<std::size_t>(shape.components));
-  for (int c = 0; c < shape.components; ++c) {
-    script[static_cast<std::size_t>(c)] = {1, {c}, 0, 63, 0, 0};
-  }
-  if (shape.scanPerComponent) {
-    info.scan_info = script.data();
-    info.num_scans = shape.components;
-  }
-  info.arith_code = static_cast<boolean>(shape.arithmetic);
-  info.optimize_coding = static_cast<boolean>(!shape.arithmetic);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(shape.width * shape.components), 128);
-  JSAMPROW rows[1] = {row.data()};
-  while (info.next_scanline < info.image_height) {
-    for (std::size_t i = 0; i < row.size() && !shape.flat; ++i) {
-      row[i] = static_cast<JSAMPLE>((i * 37 + info.next_scanline * 11) % 251);
-    }
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
-  std::vector<unsigned char> bytes = ReadBytes(path);
-  std::filesystem::remove(path);
-  return bytes;
 }
 
 // The pixels a written JPEG must hold for a pattern picture, worked out here from the stored
@@ -237,7 +179,7 @@ TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
   WriteBytes(dir.File("soi-then-garbage"), {0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'});
   WriteBytes(dir.File("png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
   WriteBytes(dir.File("empty"), {});
-  WriteBytes(dir.File("cmyk.jpg"), EncodeDirect(dir, {8, 8, 4, false, false, false}));
+  WriteBytes(dir.File("cmyk.jpg"), JpegOf({.width = 8, .height = 8, .components = 4}));
   std::filesystem::create_directory(dir.Path() / "folder.jpg");
 
   RasterImage small;
@@ -246,8 +188,8 @@ TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
   ASSERT_EQ(WriteDefault(writer, dir.File("good.jpg"), small), 1);
   small.Release();
   const std::vector<unsigned char> good = ReadBytes(dir.File("good.jpg"));
-  const std::size_t frame = MarkerAt(good, 0xC0);
-  const std::size_t scan = MarkerAt(good, 0xDA);
+  const std::size_t frame = JpegMarkerAt(good, 0xC0);
+  const std::size_t scan = JpegMarkerAt(good, 0xDA);
   ASSERT_LT(scan + 6, good.size());
 
   // A valid header claiming 65500 × 65500: its pixels do not fit in 32 bits.
@@ -292,26 +234,6 @@ TEST(JpegCodecTest, OpenRefusesWhatIsNotAOneOrThreeComponentJpeg) {
   EXPECT_EQ(dir.Files().size(), 10u);  // nothing of ours was left
 }
 
-// The same file declaring another size (its first frame header patched).
-std::vector<unsigned char> WithFrameSize(std::vector<unsigned char> bytes, int width, int height) {
-  std::size_t frame = MarkerAt(bytes, 0xC0);
-  if (frame == bytes.size()) frame = MarkerAt(bytes, 0xC2);
-  bytes[frame + 5] = static_cast<unsigned char>(height >> 8);
-  bytes[frame + 6] = static_cast<unsigned char>(height);
-  bytes[frame + 7] = static_cast<unsigned char>(width >> 8);
-  bytes[frame + 8] = static_cast<unsigned char>(width);
-  return bytes;
-}
-
-// Everything up to the end of the first scan header, then the end marker: no coded data.
-std::vector<unsigned char> HeaderOnly(const std::vector<unsigned char>& bytes) {
-  const std::size_t scan = MarkerAt(bytes, 0xDA);
-  const std::size_t end = scan + 2 + (bytes[scan + 2] << 8 | bytes[scan + 3]);
-  std::vector<unsigned char> header(bytes.begin(), bytes.begin() + end);
-  header.insert(header.end(), {0xFF, 0xD9});
-  return header;
-}
-
 struct Outcome {
   int result;
   Failure failure;
@@ -342,8 +264,8 @@ TEST(JpegCodecTest, NoStoreBiggerThanTheFileCanDescribe) {
   std::filesystem::remove(dir.File("w.jpg"));
   small.Release();
   flat.Release();
-  const auto progressive = EncodeDirect(dir, {8, 8, 3, true, false, false});
-  const auto grey = EncodeDirect(dir, {8, 8, 1, false, false, false});
+  const auto progressive = JpegOf({.width = 8, .height = 8, .progressive = true});
+  const auto grey = JpegOf({.width = 8, .height = 8, .components = 1});
 
   struct Case {
     const char* what;
@@ -353,24 +275,26 @@ TEST(JpegCodecTest, NoStoreBiggerThanTheFileCanDescribe) {
     double seconds;
   };
   const Case cases[] = {
-      {"baseline 37000², no coded data", HeaderOnly(WithFrameSize(baseline, 37000, 37000)), 0,
-       Failure::Truncated, 0.1},
+      {"baseline 37000², no coded data", JpegHeaderOnly(WithJpegFrameSize(baseline, 37000, 37000)),
+       0, Failure::Truncated, 0.1},
       {"progressive 4:4:4 30000², no coded data",
-       HeaderOnly(WithFrameSize(progressive, 30000, 30000)), 0, Failure::Truncated, 0.1},
+       JpegHeaderOnly(WithJpegFrameSize(progressive, 30000, 30000)), 0, Failure::Truncated, 0.1},
       // 3.6 GB of grey fits a store; counted as colour it would not.
-      {"grey 60000², no coded data", HeaderOnly(WithFrameSize(grey, 60000, 60000)), 0,
+      {"grey 60000², no coded data", JpegHeaderOnly(WithJpegFrameSize(grey, 60000, 60000)), 0,
        Failure::Truncated, 0.1},
-      {"colour 60000²", HeaderOnly(WithFrameSize(baseline, 60000, 60000)), 0, Failure::TooLarge,
-       0.1},
+      {"colour 60000²", JpegHeaderOnly(WithJpegFrameSize(baseline, 60000, 60000)), 0,
+       Failure::TooLarge, 0.1},
       // The fewest bits a picture can be coded in still pass.
       {"flat baseline 4:2:0", flatBaseline, 1, Failure::None, 2},
-      {"flat progressive 4:4:4", EncodeDirect(dir, {1024, 1024, 3, true, true, false}), 1,
-       Failure::None, 2},
-      {"flat sequential grey", EncodeDirect(dir, {1024, 1024, 1, false, true, false}), 1,
-       Failure::None, 2},
+      {"flat progressive 4:4:4",
+       JpegOf({.width = 1024, .height = 1024, .progressive = true, .flat = true}), 1, Failure::None,
+       2},
+      {"flat sequential grey",
+       JpegOf({.width = 1024, .height = 1024, .components = 1, .flat = true}), 1, Failure::None, 2},
       // Arithmetic coding spends far less than a bit on a flat block.
-      {"flat arithmetic 4:4:4", EncodeDirect(dir, {1024, 1024, 3, false, true, true}), 1,
-       Failure::None, 2},
+      {"flat arithmetic 4:4:4",
+       JpegOf({.width = 1024, .height = 1024, .flat = true, .arithmetic = true}), 1, Failure::None,
+       2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -401,12 +325,14 @@ TEST(JpegCodecTest, EveryPrefixThatCutsThePictureFails) {
   };
   const Case cases[] = {
       {"baseline 4:2:0", ReadBytes(dir.File("w.jpg"))},
-      {"progressive 4:4:4", EncodeDirect(dir, {32, 24, 3, true, false, false})},
-      {"progressive grey", EncodeDirect(dir, {32, 24, 1, true, false, false})},
-      {"arithmetic sequential", EncodeDirect(dir, {32, 24, 3, false, false, true}), 0},
-      {"arithmetic progressive", EncodeDirect(dir, {32, 24, 3, true, false, true}), 0},
+      {"progressive 4:4:4", JpegOf({.width = 32, .height = 24, .progressive = true})},
+      {"progressive grey",
+       JpegOf({.width = 32, .height = 24, .components = 1, .progressive = true})},
+      {"arithmetic sequential", JpegOf({.width = 32, .height = 24, .arithmetic = true}), 0},
+      {"arithmetic progressive",
+       JpegOf({.width = 32, .height = 24, .progressive = true, .arithmetic = true}), 0},
       {"sequential, a scan per component",
-       EncodeDirect(dir, {32, 24, 3, false, false, false, true})},
+       JpegOf({.width = 32, .height = 24, .scanPerComponent = true})},
   };
   std::filesystem::remove(dir.File("w.jpg"));
   ::testing::internal::CaptureStderr();
@@ -432,22 +358,9 @@ TEST(JpegCodecTest, EveryPrefixThatCutsThePictureFails) {
 // scans is refused as soon as it passes the most any encoder writes.
 TEST(JpegCodecTest, ScanBombIsRefused) {
   ScopedTempDir dir;
-  const auto file = EncodeDirect(dir, {16, 16, 1, true, false, false});
-  std::vector<std::size_t> scans;
-  for (std::size_t i = 0; i + 1 < file.size(); ++i) {
-    if (file[i] == 0xFF && file[i + 1] == 0xDA) scans.push_back(i);
-  }
-  const std::size_t end = MarkerAt(file, 0xD9);
-  ASSERT_LT(end, file.size());
-  // The whole file with its last scan repeated until it has `count` scans.
-  auto withScans = [&](std::size_t count) {
-    std::vector<unsigned char> bomb(file.begin(), file.begin() + scans.back());
-    for (std::size_t n = scans.size() - 1; n < count; ++n) {
-      bomb.insert(bomb.end(), file.begin() + scans.back(), file.begin() + end);
-    }
-    bomb.insert(bomb.end(), {0xFF, 0xD9});
-    return bomb;
-  };
+  const auto file = JpegOf({.width = 16, .height = 16, .components = 1, .progressive = true});
+  // The repeated scans go before its end marker.
+  ASSERT_LT(JpegMarkerAt(file, 0xD9), file.size());
   struct Case {
     std::size_t scans;
     int result;
@@ -461,7 +374,7 @@ TEST(JpegCodecTest, ScanBombIsRefused) {
   ::testing::internal::CaptureStderr();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scans);
-    WriteBytes(dir.File("x.jpg"), withScans(c.scans));
+    WriteBytes(dir.File("x.jpg"), WithLastScanRepeated(file, c.scans));
     const Outcome outcome = TimedDecode(dir.File("x.jpg"));
     EXPECT_EQ(outcome.result, c.result);
     EXPECT_EQ(outcome.failure, c.failure);

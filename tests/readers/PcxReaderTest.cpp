@@ -15,6 +15,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
+#include "tests/support/PcxFiles.h"
 #include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
 
@@ -22,6 +23,8 @@ namespace dropshrink {
 namespace {
 
 using testing::Bytes;
+using testing::Pcx;
+using testing::PcxFields;
 using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
@@ -64,46 +67,6 @@ TEST(PcxReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
               testing::CjpegReference(expected, dir.File("expected")));
   }
   EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "expected.pnm", "out.jpg"}));
-}
-
-// The header fields a test sets; the rest of the 128 bytes stay 0.
-struct PcxFields {
-  int version = 5;
-  int encoding = 1;
-  int bitsPerPlane = 8;
-  int xMin = 0;
-  int yMin = 0;
-  int xMax = 2;
-  int yMax = 1;
-  int planes = 1;
-  int bytesPerLine = 4;
-  // An 8-bit file ends with a palette whose entry i is (i, 255 - i, 3i).
-  bool palette = true;
-};
-
-Bytes Pcx(const PcxFields& f, const Bytes& data) {
-  Bytes b(128, 0);
-  testing::PutU8(b, 0, 0x0A);
-  testing::PutU8(b, 1, f.version);
-  testing::PutU8(b, 2, f.encoding);
-  testing::PutU8(b, 3, f.bitsPerPlane);
-  testing::PutU16(b, 4, f.xMin);
-  testing::PutU16(b, 6, f.yMin);
-  testing::PutU16(b, 8, f.xMax);
-  testing::PutU16(b, 10, f.yMax);
-  testing::PutU8(b, 65, f.planes);
-  testing::PutU16(b, 66, f.bytesPerLine);
-  b.resize(128 + data.size());
-  std::copy(data.begin(), data.end(), b.begin() + 128);
-  if (f.palette) {
-    const std::size_t at = b.size();
-    for (unsigned i = 0; i < 256; ++i) {
-      testing::PutU8(b, at + 3 * i, i);
-      testing::PutU8(b, at + 3 * i + 1, 255 - i);
-      testing::PutU8(b, at + 3 * i + 2, (3 * i) & 0xFF);
-    }
-  }
-  return b;
 }
 
 std::vector<std::uint8_t> IndexesOf(const RasterImage& image) {

@@ -16,13 +16,20 @@
 #include "tests/support/Files.h"
 #include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
+#include "tests/support/PngChunks.h"
 #include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScopedTempDir.h"
+#include "tests/support/UniformGreyPng.h"
 
 namespace dropshrink {
 namespace {
 
+using testing::BigEndianU32At;
 using testing::Bytes;
+using testing::FixPngCrc;
+using testing::kPngHeaderChunkAt;
+using testing::PngChunkAt;
+using testing::PutU32BigEndian;
 using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
@@ -32,38 +39,6 @@ const std::string kFixtures = std::string(DROPSHRINK_FIXTURES) + "/png/";
 using testing::Decoding;
 constexpr auto Decode = &testing::DecodeWith<PngReader>;
 
-// The IHDR chunk follows the 8-byte signature.
-constexpr std::size_t kIhdrAt = 8;
-
-std::uint32_t BigEndianU32At(const Bytes& bytes, std::size_t at) {
-  return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
-         std::uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
-}
-
-void PutU32BigEndian(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
-}
-
-// Offset of the first chunk of this type, or the file's size when there is none.
-std::size_t ChunkAt(const Bytes& png, const std::string& type) {
-  std::size_t at = kIhdrAt;
-  while (at + 8 <= png.size() && std::string(png.begin() + at + 4, png.begin() + at + 8) != type) {
-    at += 12 + std::size_t{BigEndianU32At(png, at)};
-  }
-  return std::min(at, png.size());
-}
-
-// The CRC of the chunk at `at` made right again for its type and data, after a test changed them.
-void FixCrc(Bytes& png, std::size_t at) {
-  const std::size_t length = BigEndianU32At(png, at);
-  std::uint32_t crc = 0xFFFFFFFF;
-  for (std::size_t i = at + 4; i < at + 8 + length; ++i) {
-    crc ^= png[i];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-  }
-  PutU32BigEndian(png, at + 8 + length, ~crc);
-}
-
 // `type` is four letters.
 Bytes WithChunkAfterHeader(const Bytes& png, const char* type, const Bytes& data) {
   Bytes chunk = {0, 0, 0, 0};
@@ -71,9 +46,9 @@ Bytes WithChunkAfterHeader(const Bytes& png, const char* type, const Bytes& data
   chunk.insert(chunk.end(), type, type + 4);
   chunk.insert(chunk.end(), data.begin(), data.end());
   chunk.insert(chunk.end(), 4, 0);
-  FixCrc(chunk, 0);
+  FixPngCrc(chunk, 0);
   Bytes file = png;
-  const std::size_t afterHeader = kIhdrAt + 12 + BigEndianU32At(png, kIhdrAt);
+  const std::size_t afterHeader = kPngHeaderChunkAt + 12 + BigEndianU32At(png, kPngHeaderChunkAt);
   file.insert(file.begin() + static_cast<std::ptrdiff_t>(afterHeader), chunk.begin(), chunk.end());
   return file;
 }
@@ -192,21 +167,21 @@ TEST(PngReaderTest, RefusedFilesAndDamagedDataNameTheirReason) {
   Bytes textTransfer = png;
   textTransfer[4] = '\n';  // "\r\n" became "\n"
   Bytes badHeaderCrc = png;
-  badHeaderCrc[kIhdrAt + 8] ^= 1;
+  badHeaderCrc[kPngHeaderChunkAt + 8] ^= 1;
   Bytes tooWide = png;
-  PutU32BigEndian(tooWide, kIhdrAt + 8, 1000001);
-  FixCrc(tooWide, kIhdrAt);
+  PutU32BigEndian(tooWide, kPngHeaderChunkAt + 8, 1000001);
+  FixPngCrc(tooWide, kPngHeaderChunkAt);
   Bytes zeroWidth = png;
-  PutU32BigEndian(zeroWidth, kIhdrAt + 8, 0);
-  FixCrc(zeroWidth, kIhdrAt);
-  const std::size_t idat = ChunkAt(png, "IDAT");
+  PutU32BigEndian(zeroWidth, kPngHeaderChunkAt + 8, 0);
+  FixPngCrc(zeroWidth, kPngHeaderChunkAt);
+  const std::size_t idat = PngChunkAt(png, "IDAT");
   ASSERT_LT(idat + 12, png.size());
   Bytes badDataCrc = png;
   badDataCrc[idat + 10] ^= 0x40;
   // The zlib header's compression method is no longer deflate; the chunk's CRC still holds.
   Bytes badDeflate = png;
   badDeflate[idat + 8] = 0x0F;
-  FixCrc(badDeflate, idat);
+  FixPngCrc(badDeflate, idat);
   const testing::FailureCase cases[] = {
       {"16-bit RGB", ReadBytes(kFixtures + "rgb16.png"), 0, Failure::Unsupported},
       {"16-bit grey", ReadBytes(kFixtures + "grey16.png"), 0, Failure::Unsupported},
@@ -243,11 +218,8 @@ TEST(PngReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
                         Case{"1-bit grey, 65535 square", "grey1.png", 65535, 65535},
                         Case{"RGB, a million by 4000", "rgb8.png", 1000000, 4000}}) {
     SCOPED_TRACE(c.what);
-    Bytes png = ReadBytes(kFixtures + c.fixture);
-    PutU32BigEndian(png, kIhdrAt + 8, c.width);
-    PutU32BigEndian(png, kIhdrAt + 12, c.height);
-    FixCrc(png, kIhdrAt);
-    WriteBytes(dir.File("x.png"), png);
+    WriteBytes(dir.File("x.png"),
+               testing::WithPngSize(ReadBytes(kFixtures + c.fixture), c.width, c.height));
     const auto start = std::chrono::steady_clock::now();
     testing::ExpectFailure<PngReader>(dir.File("x.png"), 1, Failure::Truncated);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -255,28 +227,9 @@ TEST(PngReaderTest, HugePicturesInTinyFilesAreRefusedAtOnce) {
   }
 }
 
-// Writes a grey PNG of one value at libpng's best compression, which comes
-// near the most deflate can expand.
-void WriteUniformGreyPng(const std::string& path, std::uint32_t side) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_init_io(png, file);
-  png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, side, side, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<png_byte> row(side, 0);
-  for (std::uint32_t i = 0; i < side; ++i) png_write_row(png, row.data());
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(file);
-}
-
 TEST(PngReaderTest, TheMostCompressiblePictureStillConverts) {
   ScopedTempDir dir;
-  WriteUniformGreyPng(dir.File("x.png"), 3000);
+  WriteBytes(dir.File("x.png"), testing::UniformGreyPng(3000));
   ASSERT_GT(std::uint64_t{3000} * 3000, ReadBytes(dir.File("x.png")).size() * 1000);
   EXPECT_EQ(ConvertToJpegWithReason(dir.File("x.png").c_str(), dir.File("x.jpg").c_str(),
                                     kApplicationSettings)
@@ -287,7 +240,7 @@ TEST(PngReaderTest, TheMostCompressiblePictureStillConverts) {
 TEST(PngReaderTest, NoCutIntoTheImageDataConverts) {
   ScopedTempDir dir;
   const Bytes whole = ReadBytes(kFixtures + "rgb8.png");
-  const std::size_t dataEnd = ChunkAt(whole, "IEND");
+  const std::size_t dataEnd = PngChunkAt(whole, "IEND");
   for (std::size_t n = 0; n <= whole.size(); ++n) {
     SCOPED_TRACE(n);
     WriteBytes(dir.File("x.png"),
@@ -324,7 +277,7 @@ TEST(PngReaderTest, AChunkLengthClaimingGigabytesIsNotAllocated) {
   Bytes png = ReadBytes(kFixtures + "rgb8.png");
   // A text chunk after the image data whose length field says 1.4 GB, and then
   // the file ends.
-  png.resize(ChunkAt(png, "IEND"));
+  png.resize(PngChunkAt(png, "IEND"));
   png.insert(png.end(), {0x55, 0x00, 0x00, 0x25, 't', 'E', 'X', 't', 'd', 'a', 't', 'e'});
   WriteBytes(dir.File("long-text.png"), png);
   const long before = PeakResidentKilobytes();

@@ -23,11 +23,14 @@ struct JpegShape {
   bool subsampled = false;
   // A restart marker after every this many rows of blocks; none when 0.
   int restartRows = 0;
+  // Sequential, one scan per component instead of one scan of them all.
+  bool scanPerComponent = false;
 };
 
 // A JPEG file made straight through libjpeg, for what our writer never makes: progressive and
-// arithmetic-coded files, CMYK, colour without subsampling, restart markers. Unless flat, every
-// sample differs from its neighbours, so the coded data is long and every cut lands in it.
+// arithmetic-coded files, a scan per component, CMYK, colour without subsampling, restart
+// markers. Unless flat, every sample differs from its neighbours, so the coded data is long and
+// every cut lands in it.
 inline Bytes JpegOf(const JpegShape& shape) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
@@ -47,6 +50,13 @@ inline Bytes JpegOf(const JpegShape& shape) {
     info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
   }
   if (shape.progressive) jpeg_simple_progression(&info);
+  // libjpeg reads the script until the file is finished.
+  std::vector<jpeg_scan_info> script;
+  if (shape.scanPerComponent) {
+    for (int c = 0; c < info.num_components; ++c) script.push_back({1, {c}, 0, 63, 0, 0});
+    info.scan_info = script.data();
+    info.num_scans = info.num_components;
+  }
   info.restart_in_rows = shape.restartRows;
   info.arith_code = static_cast<boolean>(shape.arithmetic);
   info.optimize_coding = static_cast<boolean>(!shape.arithmetic);
