@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/ConversionCommand.h"
-#include "tests/support/CjpegReference.h"
 #include "tests/support/Decode.h"
+#include "tests/support/ExpectConvertsLikeCjpeg.h"
 #include "tests/support/Files.h"
 #include "tests/support/LittleEndianBytes.h"
 #include "tests/support/Netpbm.h"
@@ -16,7 +16,6 @@ namespace dropshrink {
 namespace {
 
 using testing::Bytes;
-using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
 
@@ -39,28 +38,19 @@ TEST(BmpReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
        {Case{"win24-magick", kKindBmpWindows}, Case{"win24-netpbm", kKindBmpWindows},
         Case{"os2-24", kKindBmpOs2}, Case{"win24-width1", kKindBmpWindows},
         Case{"win24-height1", kKindBmpWindows}}) {
+    SCOPED_TRACE(c.name);
     RasterImage image;
     const Decoding d = Decode(kFixtures + c.name + ".bmp", image);
-    ASSERT_EQ(d.opened, 1) << c.name;
-    EXPECT_EQ(d.read, 1) << c.name;
-    EXPECT_EQ(d.kind, c.kind) << c.name;
+    ASSERT_EQ(d.opened, 1);
+    EXPECT_EQ(d.read, 1);
+    EXPECT_EQ(d.kind, c.kind);
     const testing::Netpbm expected = testing::ReadNetpbm(kFixtures + c.name + ".ppm");
-    ASSERT_EQ(expected.channels, 3) << c.name;
-    EXPECT_EQ(image.Width(), expected.width) << c.name;
-    EXPECT_EQ(image.Height(), expected.height) << c.name;
-    EXPECT_EQ(image.BitsPerPixel(), 24) << c.name;
-    EXPECT_EQ(PixelsOf(image), expected.pixels) << c.name;
-
-    // Through the whole chain to what cjpeg writes for exactly those pixels.
-    const std::string source = kFixtures + c.name + ".bmp";
-    EXPECT_EQ(
-        ConvertToJpegWithReason(source.c_str(), dir.File("out.jpg").c_str(), kApplicationSettings)
-            .result,
-        kSucceeded)
-        << c.name;
-    EXPECT_EQ(ReadBytes(dir.File("out.jpg")),
-              testing::CjpegReference(expected, dir.File("expected")))
-        << c.name;
+    ASSERT_EQ(expected.channels, 3);
+    EXPECT_EQ(image.Width(), expected.width);
+    EXPECT_EQ(image.Height(), expected.height);
+    EXPECT_EQ(image.BitsPerPixel(), 24);
+    EXPECT_EQ(PixelsOf(image), expected.pixels);
+    testing::ExpectConvertsLikeCjpeg(kFixtures + c.name + ".bmp", expected, dir);
   }
   EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "expected.pnm", "out.jpg"}));
 }

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/ConversionCommand.h"
-#include "tests/support/CjpegReference.h"
 #include "tests/support/Colours.h"
 #include "tests/support/Decode.h"
+#include "tests/support/ExpectConvertsLikeCjpeg.h"
 #include "tests/support/ExpectFailure.h"
 #include "tests/support/Files.h"
 #include "tests/support/LittleEndianBytes.h"
@@ -25,7 +25,6 @@ namespace {
 using testing::Bytes;
 using testing::Pcx;
 using testing::PcxFields;
-using testing::ReadBytes;
 using testing::ScopedTempDir;
 using testing::WriteBytes;
 
@@ -56,15 +55,7 @@ TEST(PcxReaderTest, DecodesWhatOtherEncodersWroteToTheirOwnReadersPixels) {
     EXPECT_EQ(image.Width(), expected.width);
     EXPECT_EQ(image.Height(), expected.height);
     EXPECT_EQ(testing::RgbOf(image), expected.pixels);
-
-    // Through the whole chain to what cjpeg writes for exactly those pixels.
-    const std::string source = kFixtures + c.name + ".pcx";
-    EXPECT_EQ(
-        ConvertToJpegWithReason(source.c_str(), dir.File("out.jpg").c_str(), kApplicationSettings)
-            .result,
-        kSucceeded);
-    EXPECT_EQ(ReadBytes(dir.File("out.jpg")),
-              testing::CjpegReference(expected, dir.File("expected")));
+    testing::ExpectConvertsLikeCjpeg(kFixtures + c.name + ".pcx", expected, dir);
   }
   EXPECT_EQ(dir.Files(), (std::vector<std::string>{"expected.jpg", "expected.pnm", "out.jpg"}));
 }
