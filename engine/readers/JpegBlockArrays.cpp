@@ -9,17 +9,24 @@ namespace dropshrink {
 namespace {
 
 JpegBlockArrays& ArraysOf(j_common_ptr info) {
-  return *static_cast<JpegBlockArrays*>(info->client_data);
+  return *static_cast<JpegClientData*>(info->client_data)->blockArrays;
 }
 
 }  // namespace
 
-void JpegBlockArrays::Install(jpeg_compress_struct& info) {
-  info.client_data = this;
-  libraryRealize_ = info.mem->realize_virt_arrays;
-  info.mem->request_virt_barray = Request;
-  info.mem->realize_virt_arrays = Realize;
-  info.mem->access_virt_barray = Access;
+void JpegBlockArrays::Install(j_common_ptr info, JpegClientData& client) {
+  client.blockArrays = this;
+  info->client_data = &client;
+  count_ = 0;
+  libraryRealize_ = info->mem->realize_virt_arrays;
+  info->mem->request_virt_barray = Request;
+  info->mem->realize_virt_arrays = Realize;
+  info->mem->access_virt_barray = Access;
+}
+
+void JpegBlockArrays::Release() {
+  memory_.Release();
+  count_ = 0;
 }
 
 jvirt_barray_ptr JpegBlockArrays::Request(j_common_ptr info, int pool, boolean preZero,

@@ -6,19 +6,24 @@
 
 #include <jpeglib.h>
 
+#include "engine/readers/JpegClientData.h"
 #include "platform/files/LargeMemory.h"
 
 namespace dropshrink {
 
-// Holds the whole-picture coefficient arrays an encoder keeps to optimise its Huffman tables,
-// in memory that huge pages can back and that a batch reuses from picture to picture, in place
-// of the library's own allocation of fresh small pages. It takes over the library's three
-// calls for such arrays and leaves every other allocation to the library.
+// Holds the whole-picture coefficient arrays that an encoder keeps to optimise its Huffman
+// tables, and a decoder of a progressive file keeps for its scans, in memory that huge pages can
+// back and that is reused from picture to picture, in place of the library's own allocation of
+// fresh small pages. It takes over the library's three calls for such arrays and leaves every
+// other allocation to the library.
 class JpegBlockArrays {
  public:
-  // After the library object is created, before compression starts. The arrays live until this
-  // object does, which must outlast the library object.
-  void Install(jpeg_compress_struct& info);
+  // After the library object is created, before it starts. The arrays live until this object
+  // does, or until the next picture's arrays are made; either must come after the library
+  // object is destroyed. `client` becomes the object's client data.
+  void Install(j_common_ptr info, JpegClientData& client);
+  // Lets the arrays go, once the library object is destroyed, for the next picture to reuse.
+  void Release();
 
  private:
   struct Array {

@@ -7,7 +7,6 @@
 
 #include "engine/CheckedSize.h"
 #include "engine/OrientedRows.h"
-#include "engine/readers/JpegBlockArrays.h"
 #include "engine/readers/JpegDataBound.h"
 #include "platform/files/OutputFile.h"
 
@@ -124,6 +123,7 @@ Failure Compress(std::FILE* out, const RasterImage& source, const Encoding& enco
   // Made before the jump point, so a jump back leaves no destructor skipped.
   OrientedRows upright(source, encoding.facts.orientation);
   JpegBlockArrays blockArrays;
+  JpegClientData client;
   compressor.err = Arm(trap);
   if (setjmp(trap.jump) != 0) {
     // Destroying frees only what creation made, so it is safe at any point.
@@ -131,7 +131,7 @@ Failure Compress(std::FILE* out, const RasterImage& source, const Encoding& enco
     return WriteFailureOf(trap);
   }
   jpeg_create_compress(&compressor);
-  blockArrays.Install(compressor);
+  blockArrays.Install(reinterpret_cast<j_common_ptr>(&compressor), client);
   jpeg_stdio_dest(&compressor, out);
   compressor.image_width = static_cast<JDIMENSION>(upright.Width());
   compressor.image_height = static_cast<JDIMENSION>(upright.Height());
@@ -211,6 +211,7 @@ void JpegCodec::ReleaseFormat() {
   // Destroying frees only what creation made: harmless on a zeroed or destroyed object.
   decompressor_.err = &idleErrors_;
   jpeg_destroy_decompress(&decompressor_);
+  blockArrays_.Release();
 }
 
 bool JpegCodec::ParseHeader() {
@@ -229,7 +230,8 @@ bool JpegCodec::ParseHeader() {
     return Fail(scanWatch_.tooMuchWork ? Failure::Unsupported : ReadFailureOf(trap));
   }
   jpeg_create_decompress(&decompressor_);
-  markerNotes_.Attach(decompressor_);
+  markerNotes_.Attach(decompressor_, client_);
+  blockArrays_.Install(reinterpret_cast<j_common_ptr>(&decompressor_), client_);
   jpeg_stdio_src(&decompressor_, File());
   jpeg_read_header(&decompressor_, TRUE);
   jpeg_calc_output_dimensions(&decompressor_);

@@ -4,6 +4,8 @@
 
 #include <jpeglib.h>
 
+#include "engine/readers/JpegBlockArrays.h"
+#include "engine/readers/JpegClientData.h"
 #include "engine/readers/JpegMarkerNotes.h"
 #include "engine/readers/JpegScanWatch.h"
 #include "engine/readers/ReaderSkeleton.h"
@@ -44,6 +46,8 @@ class JpegCodec : public ReaderSkeleton<JpegCodec> {
   jpeg_error_mgr idleErrors_{};
   JpegScanWatch scanWatch_{};
   JpegMarkerNotes markerNotes_;
+  JpegBlockArrays blockArrays_;
+  JpegClientData client_;
   // The file ended before the library read its end marker, in any step so far.
   bool endReached_ = false;
 };

@@ -30,9 +30,10 @@ bool TakeBytes(j_decompress_ptr info, std::uint8_t* out, std::size_t count) {
 
 }  // namespace
 
-void JpegMarkerNotes::Attach(jpeg_decompress_struct& info) {
+void JpegMarkerNotes::Attach(jpeg_decompress_struct& info, JpegClientData& client) {
   *this = {};
-  info.client_data = this;
+  client.markerNotes = this;
+  info.client_data = &client;
   jpeg_set_marker_processor(&info, JPEG_APP0 + 1, ReadMarker);
   jpeg_set_marker_processor(&info, JPEG_APP0 + 2, ReadMarker);
 }
@@ -42,7 +43,7 @@ PictureFacts JpegMarkerNotes::Facts() const {
 }
 
 boolean JpegMarkerNotes::ReadMarker(j_decompress_ptr info) {
-  auto& notes = *static_cast<JpegMarkerNotes*>(info->client_data);
+  auto& notes = *static_cast<JpegClientData*>(info->client_data)->markerNotes;
   std::uint8_t length[2];
   if (!TakeBytes(info, length, sizeof length)) return FALSE;
   // The length counts its own two bytes; a shorter one is damage, read as an empty marker.

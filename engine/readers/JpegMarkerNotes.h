@@ -8,6 +8,7 @@
 #include <jpeglib.h>
 
 #include "engine/PictureFacts.h"
+#include "engine/readers/JpegClientData.h"
 #include "engine/readers/JpegIccChunks.h"
 
 namespace dropshrink {
@@ -18,7 +19,8 @@ namespace dropshrink {
 class JpegMarkerNotes {
  public:
   // Before the header is read; the notes must stay where they are until the library is done.
-  void Attach(jpeg_decompress_struct& info);
+  // `client` becomes the object's client data.
+  void Attach(jpeg_decompress_struct& info, JpegClientData& client);
   PictureFacts Facts() const;
 
  private:
