@@ -202,6 +202,11 @@ bool TiffReader::DecodeRows() {
   if (TIFFRGBAImageOK(tiff_, why.data()) == 0) return Fail(Failure::Unsupported);
   if (!ChunksFitTheFile()) return false;
   if (!CreateTarget(24, 0)) return false;
+  if (IsPlain()) {
+    std::uint16_t samples = 1;
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    return TIFFIsTiled(tiff_) ? DecodePlainTiles(samples) : DecodePlainStrips(samples);
+  }
   MappedStore raster;
   const bool decoded = DecodeRaster(raster);
   raster.Free(true);

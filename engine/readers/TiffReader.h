@@ -55,6 +55,10 @@ class TiffReader : public ReaderSkeleton<TiffReader> {
   // file or are too short for what they decode to.
   bool ChunksFitTheFile();
   bool DecodeRaster(MappedStore& raster);
+  // Plain 8-bit RGB or grey with samples side by side, which need no RGBA raster.
+  bool IsPlain() const;
+  bool DecodePlainStrips(int samples);
+  bool DecodePlainTiles(int samples);
   // The reason for a libtiff call that failed.
   bool FailFromLibtiff();
 

@@ -117,15 +117,20 @@ TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
 }
 
 // The target needs 33 × 17 × 3 bytes, libtiff's raster 33 × 17 × 4.
+// Both 33 x 17: the target takes 1,683 bytes, the RGBA raster a palette picture needs 2,244.
 TEST(TiffReaderTest, NoSpaceForTheTargetOrTheRasterIsNamed) {
   ScopedTempDir dir;
-  for (const rlim_t limit : {1000, 2000}) {
-    SCOPED_TRACE(limit);
+  struct Case {
+    rlim_t limit;
+    const char* fixture;
+  };
+  for (const Case& c : {Case{1000, "rgb-none-strips.tiff"}, Case{2000, "palette8.tiff"}}) {
+    SCOPED_TRACE(c.fixture);
     RasterImage image;
     Decoding d;
     {
-      testing::ScopedFileSizeLimit noSpace(limit);
-      d = Decode(kFixtures + "rgb-none-strips.tiff", image);
+      testing::ScopedFileSizeLimit noSpace(c.limit);
+      d = Decode(kFixtures + c.fixture, image);
     }
     EXPECT_EQ(d.opened, 1);
     EXPECT_EQ(d.read, 0);
