@@ -1,6 +1,7 @@
 #include "engine/readers/TiffReader.h"
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <algorithm>
 #include <chrono>
@@ -86,6 +87,46 @@ TEST(TiffReaderTest, TopRowFirstAndOneRowPictures) {
   ASSERT_EQ(Decode(dir.File("row.tiff"), row).read, 1);
   EXPECT_EQ(std::vector<std::uint8_t>(row.Pixels(), row.Pixels() + 9),
             (std::vector<std::uint8_t>{7, 7, 7, 8, 8, 8, 9, 9, 9}));
+}
+
+// Grey tiles are read as stored and spread to colour; the right and bottom tiles are partial.
+TEST(TiffReaderTest, GreyTilesComeOutAsGreyColour) {
+  ScopedTempDir dir;
+  constexpr int kWidth = 37, kHeight = 21, kTile = 16;
+  const auto grey = [](int x, int y) { return static_cast<std::uint8_t>(x * 7 + y * 11); };
+  TIFF* tiff = TIFFOpen(dir.File("tiles.tiff").c_str(), "w");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kWidth);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kHeight);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tiff, TIFFTAG_TILEWIDTH, kTile);
+  TIFFSetField(tiff, TIFFTAG_TILELENGTH, kTile);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+  std::vector<std::uint8_t> tile(kTile * kTile);
+  for (int top = 0; top < kHeight; top += kTile) {
+    for (int left = 0; left < kWidth; left += kTile) {
+      for (int i = 0; i < kTile * kTile; ++i) tile[i] = grey(left + i % kTile, top + i / kTile);
+      ASSERT_GE(TIFFWriteTile(tiff, tile.data(), static_cast<std::uint32_t>(left),
+                              static_cast<std::uint32_t>(top), 0, 0),
+                0);
+    }
+  }
+  TIFFClose(tiff);
+
+  RasterImage image;
+  ASSERT_EQ(Decode(dir.File("tiles.tiff"), image).read, 1);
+  ASSERT_EQ(image.Width(), kWidth);
+  ASSERT_EQ(image.Height(), kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const std::uint8_t* pixel = image.Row(y) + x * 3;
+      ASSERT_EQ(std::vector<std::uint8_t>(pixel, pixel + 3),
+                std::vector<std::uint8_t>(3, grey(x, y)))
+          << x << "," << y;
+    }
+  }
 }
 
 TEST(TiffReaderTest, RefusalsAndFailedReadsNameTheirReason) {
