@@ -5,7 +5,8 @@
 # tables, on one photo-like 12-megapixel picture in six files and on a folder of 40 3-megapixel JPEGs.
 # Prints median wall time, its ratio to the reference route, median CPU time, peak memory and
 # whether the outputs are comparable. See bench/README.md.
-# Usage: bench/compare.sh [runs]   (default 9; RUNS=3 for a quick look; BUILD_DIR=build by default)
+# Usage: bench/compare.sh [runs]   (default 9; RUNS=3 for a quick look)
+# Environment: BUILD_DIR (default build), REV (build that commit instead of the working tree).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-${RUNS:-9}}
@@ -31,13 +32,27 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# REV builds that commit, exported beside the corpus, rather than the working tree, which others
+# may be changing; its build folder must be one configured for it (or new). The export is kept
+# while REV names the same commit, so a rebuild is incremental.
+work=bench/work/compare
+tree=. built_from=$(git describe --always --dirty)
+if [ -n "${REV:-}" ]; then
+  tree=$work/source built_from=$(git rev-parse --short "$REV")
+  commit=$(git rev-parse "$REV^{commit}")
+  if [ "$(cat "$tree.commit" 2>/dev/null)" != "$commit" ]; then
+    rm -rf "$tree" "$tree.commit"
+    mkdir -p "$tree"
+    git archive "$commit" | tar -x -C "$tree"
+    echo "$commit" >"$tree.commit"
+  fi
+fi
+cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)" --target dropshrink-cli >/dev/null
 cli=$(printf %q "$build/cli/dropshrink-cli")
 
 # The corpus, made once: every 12-megapixel file holds the same pixels. A file appears only when
 # complete, so an interrupted run makes it again.
-work=bench/work/compare
 in=$work/in
 batch=$work/batch
 mkdir -p "$in" "$batch"
@@ -256,7 +271,7 @@ median() { # milliseconds...
 declare -A goal=([JPEG]=0.85 [PNG]=0.95 [BMP]=0.92 [TIFF]=0.85 [TIFF-LZW]=0.85 [PCX]=0.60 [batch]=0.40)
 
 echo
-echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) processors, commit $(git describe --always --dirty)"
+echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) processors, dropshrink-cli built from $built_from"
 echo "bench/compare.sh $runs; load average before the rounds $load_before, after $load_after"
 echo "wall and CPU: medians of $runs runs; ratio: median wall over the reference's"
 echo "peak memory: the processes of one command that run together, summed; batch: its largest process"
