@@ -63,6 +63,8 @@ void OnFilesDropped(std::string& dropped) {
   } else {
     for (const std::string& item : SplitItems(dropped)) ProcessFile(item);
   }
+  // The window sits idle until the next drop; it keeps nothing from this one.
+  dropshrink::ReleaseReusableMemory();
   ShowStatus(resources::DonePicture());
   platform::Sleep(kDoneShownFor);
   ShowStatus(resources::DragHintPicture());

@@ -11,6 +11,7 @@
 #include "engine/readers/PngReader.h"
 #include "engine/readers/TiffReader.h"
 #include "platform/files/Files.h"
+#include "platform/files/LargeMemory.h"
 
 namespace dropshrink {
 namespace {
@@ -140,6 +141,10 @@ ConversionOutcome ConvertToJpegWithReason(const char* sourcePath, const char* de
     return {kSucceeded, {}};
   }
   return {kWriteFailed, {codec.LastFailure(), {}, destinationPath}};
+}
+
+void ReleaseReusableMemory() {
+  platform::ReleaseSpareMemory();
 }
 
 ConversionResult ConvertToJpeg(const char* sourcePath, const char* destinationPath,

@@ -46,4 +46,8 @@ ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target)
 ConversionOutcome ReadImageFileWithReason(const char* path, RasterImage& target,
                                           PictureFacts& facts);
 
+// Conversions on one thread reuse their large buffers from picture to picture; this gives back
+// what the calling thread keeps, for the end of a batch.
+void ReleaseReusableMemory();
+
 }  // namespace dropshrink

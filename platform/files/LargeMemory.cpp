@@ -17,12 +17,15 @@ struct Block {
   std::size_t size = 0;
 };
 
+void Unmap(Block& block) {
+  if (block.data != nullptr) munmap(block.data, block.size);
+  block = {};
+}
+
 // The block this thread let go last.
 thread_local struct SpareBlock {
   Block block;
-  ~SpareBlock() {
-    if (block.data != nullptr) munmap(block.data, block.size);
-  }
+  ~SpareBlock() { Unmap(block); }
 } spare;
 
 // Whole small pages: the tail past the last whole huge page is not rounded up to one, so it costs
@@ -49,6 +52,10 @@ void* MapAligned(std::size_t size) {
 
 }  // namespace
 
+void ReleaseSpareMemory() {
+  Unmap(spare.block);
+}
+
 bool LargeMemory::Reserve(std::size_t bytes) {
   Release();
   if (bytes == 0 || bytes > SIZE_MAX - 2 * kHugePage) return false;
@@ -67,10 +74,7 @@ bool LargeMemory::Reserve(std::size_t bytes) {
 
 void LargeMemory::Release() {
   if (data_ == nullptr) return;
-  if (spare.block.data != nullptr && spare.block.size <= size_) {
-    munmap(spare.block.data, spare.block.size);
-    spare.block = {};
-  }
+  if (spare.block.size <= size_) Unmap(spare.block);
   if (spare.block.data == nullptr) {
     spare.block = {data_, size_};
   } else {

@@ -26,4 +26,7 @@ class LargeMemory {
   std::size_t size_ = 0;
 };
 
+// Gives back the block the calling thread keeps for its next picture.
+void ReleaseSpareMemory();
+
 }  // namespace platform

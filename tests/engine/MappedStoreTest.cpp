@@ -68,9 +68,10 @@ TEST(MappedStoreTest, AMissingTemporaryFolderFallsBackToTmp) {
   MappedStore store;
   ASSERT_TRUE(store.Allocate(16, kTempPrefix, nullptr));
   const std::string name = store.FileName().Text();
+  // The name is given up as soon as the file is made, so another process may hold it by now:
+  // only where it was made is checked here; private folders check that nothing is left.
   EXPECT_TRUE(name.starts_with("/tmp/RVKCLASS")) << name;
   store.Free(true);
-  EXPECT_FALSE(std::filesystem::exists(name));
 }
 
 TEST(MappedStoreTest, EachFailureSaysWhyAndLeavesNoFile) {
