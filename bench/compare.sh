@@ -282,7 +282,7 @@ for row in "${rows[@]}"; do
   for k in "${!cmd_of[@]}"; do
     [[ ${row_of[k]} == "$row" ]] || continue
     [ -n "$ref" ] || ref=$k
-    if [ -z "${wall[k]:-}" ]; then
+    if ((failed[k])); then
       printf '%-9s %-28s %10s %6s %10s %9s  %s\n' "$row" "${tool_of[k]}" failed - - - "${verdict[k]}"
       continue
     fi
