@@ -12,7 +12,7 @@ constexpr int kMostJobs = 256;
 // Why the value was refused; empty when it was taken.
 using Apply = std::string (*)(Options&, std::string_view value);
 
-struct OptionSpec {
+struct OptionRow {
   OptionHelp help;
   Request request;
   Apply apply;
@@ -36,7 +36,7 @@ std::string Set(bool& flag, bool value) {
   return {};
 }
 
-const std::array<OptionSpec, 13> kOptions = {{
+const std::array<OptionRow, 13> kOptions = {{
     {{'o', "output", "DIR",
       "Write the outputs into DIR, which must exist. Without it each output goes beside its "
       "source."},
@@ -105,15 +105,15 @@ const std::array<OptionSpec, 13> kOptions = {{
      [](Options&, std::string_view) { return std::string(); }},
 }};
 
-const OptionSpec* FindShort(char name) {
+const OptionRow* FindShort(char name) {
   const auto found = std::ranges::find_if(
-      kOptions, [name](const OptionSpec& o) { return o.help.shortName == name; });
+      kOptions, [name](const OptionRow& o) { return o.help.shortName == name; });
   return found == kOptions.end() ? nullptr : &*found;
 }
 
-const OptionSpec* FindLong(std::string_view name) {
+const OptionRow* FindLong(std::string_view name) {
   const auto found = std::ranges::find_if(
-      kOptions, [name](const OptionSpec& o) { return o.help.longName == name; });
+      kOptions, [name](const OptionRow& o) { return o.help.longName == name; });
   return found == kOptions.end() ? nullptr : &*found;
 }
 
@@ -126,7 +126,7 @@ ParsedArguments Refused(std::string error) {
 std::span<const OptionHelp> OptionList() {
   static const auto list = [] {
     std::vector<OptionHelp> helps;
-    for (const OptionSpec& o : kOptions) helps.push_back(o.help);
+    for (const OptionRow& o : kOptions) helps.push_back(o.help);
     return helps;
   }();
   return list;
@@ -151,7 +151,7 @@ ParsedArguments ParseArguments(std::span<const std::string> arguments) {
       const std::string_view word = std::string_view(argument).substr(2);
       const std::size_t equals = word.find('=');
       const std::string_view name = word.substr(0, equals);
-      const OptionSpec* option = FindLong(name);
+      const OptionRow* option = FindLong(name);
       if (option == nullptr) return Refused("unrecognized option '--" + std::string(name) + "'");
       std::string_view value;
       if (option->help.value.empty()) {
@@ -173,7 +173,7 @@ ParsedArguments ParseArguments(std::span<const std::string> arguments) {
     }
     for (std::size_t at = 1; at < argument.size(); ++at) {
       const char name = argument[at];
-      const OptionSpec* option = name == '\0' ? nullptr : FindShort(name);
+      const OptionRow* option = name == '\0' ? nullptr : FindShort(name);
       if (option == nullptr) return Refused("invalid option -- '" + std::string(1, name) + "'");
       std::string_view value;
       if (!option->help.value.empty()) {
