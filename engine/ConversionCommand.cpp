@@ -136,9 +136,8 @@ ConversionOutcome ConvertToJpegWithReason(const char* sourcePath, const char* de
   if (outcome.result != kSucceeded) return outcome;
 
   JpegCodec codec;
-  if (codec.WriteAndRelease(destinationPath, image, settings.quality, settings.grey ? 0 : 1,
-                            settings.optimizeCoding ? 1 : 0, settings.smoothing, facts,
-                            nullptr) == 1) {
+  if (codec.Write(destinationPath, image, settings.quality, settings.grey ? 0 : 1,
+                  settings.optimizeCoding ? 1 : 0, settings.smoothing, facts, nullptr) == 1) {
     return {kSucceeded, {}};
   }
   return {kWriteFailed, {codec.LastFailure(), {}, destinationPath}};

@@ -55,9 +55,8 @@ void Scatter(const std::uint8_t* in, int first, int count, bool fromTheRight, st
 
 }  // namespace
 
-OrientedRows::OrientedRows(const RasterImage& source, int orientation, RasterImage* consumable)
+OrientedRows::OrientedRows(const RasterImage& source, int orientation)
     : source_(source),
-      consumable_(consumable),
       orientation_(orientation >= 1 && orientation <= 8 ? orientation : 1),
       bytesPerPixel_(source.BitsPerPixel() / 8),
       width_(SwapsSides(orientation_) ? source.Height() : source.Width()),
@@ -80,18 +79,6 @@ const std::uint8_t* OrientedRows::Row(int y) {
   }
   if (y < bandFirst_ || y >= bandFirst_ + bandRows_) GatherBand(y);
   return band_.data() + static_cast<std::size_t>(y - bandFirst_) * width_ * bytesPerPixel_;
-}
-
-void OrientedRows::RowWritten(int y) {
-  // Turned sides read every stored row for every band, until the last.
-  if (consumable_ == nullptr || SwapsSides(orientation_)) return;
-  // About a megabyte at a time: fewer calls, and whole pages between the band's ends.
-  const auto bandRows =
-      static_cast<int>(std::max<std::uint32_t>(1, (1u << 20) / source_.RowBytes()));
-  if (y + 1 - keptFrom_ < bandRows && y + 1 < height_) return;
-  const int rows = y + 1 - keptFrom_;
-  consumable_->DiscardRows(ReversesRows(orientation_) ? height_ - 1 - y : keptFrom_, rows);
-  keptFrom_ = y + 1;
 }
 
 void OrientedRows::GatherBand(int firstRow) {

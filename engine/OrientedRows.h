@@ -12,23 +12,17 @@ namespace dropshrink {
 // stored picture is read once, row by row, and the only copy is one band.
 class OrientedRows {
  public:
-  // `consumable`, when given, is the source itself, which the caller is done with: for the
-  // orientations that read stored rows in order, rows are given back to the system a band at a
-  // time once written out, so the picture and what is made of it are never both whole in memory.
-  OrientedRows(const RasterImage& source, int orientation, RasterImage* consumable = nullptr);
+  OrientedRows(const RasterImage& source, int orientation);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
   // Row `y` of the upright picture, asked for in order from 0; valid until the next call.
   const std::uint8_t* Row(int y);
-  // Row `y` is written out and will not be asked for again.
-  void RowWritten(int y);
 
  private:
   void GatherBand(int firstRow);
 
   const RasterImage& source_;
-  RasterImage* consumable_;
   int orientation_;
   int bytesPerPixel_;
   int width_;
@@ -37,8 +31,6 @@ class OrientedRows {
   std::vector<std::uint8_t> band_;
   int bandFirst_ = -1;
   int bandRows_ = 0;
-  // The first upright row whose stored row has not been given back.
-  int keptFrom_ = 0;
 };
 
 }  // namespace dropshrink

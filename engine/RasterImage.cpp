@@ -92,12 +92,6 @@ void RasterImage::PrepareRows(std::int32_t first, std::int32_t count) const {
   platform::PrepareForWriting(Row(first), static_cast<std::size_t>(rows) * RowBytes());
 }
 
-void RasterImage::DiscardRows(std::int32_t first, std::int32_t count) {
-  if (pixels_ == nullptr || first < 0 || first >= height_ || count < 1) return;
-  const std::int32_t rows = std::min(count, height_ - first);
-  platform::DiscardMapped(Row(first), static_cast<std::size_t>(rows) * RowBytes());
-}
-
 void RasterImage::Flush() const {
   store_.Flush(pixels_, 0);
 }

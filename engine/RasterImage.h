@@ -31,9 +31,6 @@ class RasterImage {
   // Readies rows [first, first + count) of the store for writing in one go; rows outside the
   // picture are left out.
   void PrepareRows(std::int32_t first, std::int32_t count) const;
-  // Gives the memory and disk of rows [first, first + count) back to the system, for a picture
-  // read through once; their pixels are gone. Rows outside the picture are left out.
-  void DiscardRows(std::int32_t first, std::int32_t count);
 
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }

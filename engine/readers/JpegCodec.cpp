@@ -116,12 +116,12 @@ struct Encoding {
 
 // Encodes `source` (24-bit for colour, 8-bit grey otherwise) into `out`. Owns the
 // libjpeg object from creation to destruction, so the jump back lands here.
-Failure Compress(std::FILE* out, const RasterImage& source, RasterImage* consumable,
-                 const Encoding& encoding, ProgressCallback progress) {
+Failure Compress(std::FILE* out, const RasterImage& source, const Encoding& encoding,
+                 ProgressCallback progress) {
   jpeg_compress_struct compressor{};
   ErrorTrap trap;
   // Made before the jump point, so a jump back leaves no destructor skipped.
-  OrientedRows upright(source, encoding.facts.orientation, consumable);
+  OrientedRows upright(source, encoding.facts.orientation);
   JpegBlockArrays blockArrays;
   JpegClientData client;
   compressor.err = Arm(trap);
@@ -151,7 +151,6 @@ Failure Compress(std::FILE* out, const RasterImage& source, RasterImage* consuma
     // The library only reads the rows it is given.
     JSAMPROW rows[1] = {const_cast<JSAMPROW>(upright.Row(row))};
     jpeg_write_scanlines(&compressor, rows, 1);
-    upright.RowWritten(row);
     ReportProgress(progress, progress_phase::kWriting, row, upright.Height());
   }
   jpeg_finish_compress(&compressor);
@@ -160,20 +159,18 @@ Failure Compress(std::FILE* out, const RasterImage& source, RasterImage* consuma
 }
 
 // Encodes `image`, first converting it when its depth is not the one the
-// library takes for this colour mode. `consumable`, when given, is the image
-// itself, which the caller is done with.
-Failure Encode(std::FILE* out, const RasterImage& image, RasterImage* consumable,
-               const Encoding& encoding, ProgressCallback progress) {
+// library takes for this colour mode.
+Failure Encode(std::FILE* out, const RasterImage& image, const Encoding& encoding,
+               ProgressCallback progress) {
   const bool usable = encoding.colour ? image.BitsPerPixel() == 24
                                       : image.BitsPerPixel() == 8 && image.PaletteEntries() == 0;
-  if (usable) return Compress(out, image, consumable, encoding, progress);
+  if (usable) return Compress(out, image, encoding, progress);
   RasterImage conv;
   if (!image.ConvertTo(conv, encoding.colour ? 24 : 8, 0)) {
     // A failed Create says why; no reason means a depth the conversion does not take.
     return conv.LastFailure() == Failure::None ? Failure::Unsupported : conv.LastFailure();
   }
-  if (consumable != nullptr) consumable->Release();
-  const Failure failure = Compress(out, conv, &conv, encoding, progress);
+  const Failure failure = Compress(out, conv, encoding, progress);
   conv.Release();
   return failure;
 }
@@ -286,22 +283,6 @@ int JpegCodec::Write(const char* path, const RasterImage& image, int quality, in
 int JpegCodec::Write(const char* path, const RasterImage& image, int quality, int colour,
                      int optimizeCoding, int smoothing, const PictureFacts& facts,
                      ProgressCallback progress) {
-  return WriteFrom(path, image, nullptr, quality, colour, optimizeCoding, smoothing, facts,
-                   progress);
-}
-
-int JpegCodec::WriteAndRelease(const char* path, RasterImage& image, int quality, int colour,
-                               int optimizeCoding, int smoothing, const PictureFacts& facts,
-                               ProgressCallback progress) {
-  const int written =
-      WriteFrom(path, image, &image, quality, colour, optimizeCoding, smoothing, facts, progress);
-  image.Release();
-  return written;
-}
-
-int JpegCodec::WriteFrom(const char* path, const RasterImage& image, RasterImage* consumable,
-                         int quality, int colour, int optimizeCoding, int smoothing,
-                         const PictureFacts& facts, ProgressCallback progress) {
   Close();
   const Encoding encoding{quality, colour == 1, optimizeCoding, smoothing, facts};
   // The rows the closing progress report speaks of: none when encoding never started.
@@ -316,7 +297,7 @@ int JpegCodec::WriteFrom(const char* path, const RasterImage& image, RasterImage
   }
   if (failure == Failure::None) {
     height = image.Height();
-    failure = Encode(output.Stream(), image, consumable, encoding, progress);
+    failure = Encode(output.Stream(), image, encoding, progress);
   }
   ReportProgress(progress, progress_phase::kWriting, height - 1, height);
   if (failure == Failure::None) failure = FailureOf(output.Commit());

@@ -31,19 +31,10 @@ class JpegCodec : public ReaderSkeleton<JpegCodec> {
   // The same, with the picture turned upright as `facts` say and their colour profile embedded.
   int Write(const char* path, const RasterImage& image, int quality, int colour, int optimizeCoding,
             int smoothing, const PictureFacts& facts, ProgressCallback progress);
-  // The same for a picture the caller is done with: its memory is given back as its rows are
-  // encoded, so the picture and the encoder's whole-picture copy are never both held, and the
-  // image is empty afterwards, whatever the result.
-  int WriteAndRelease(const char* path, RasterImage& image, int quality, int colour,
-                      int optimizeCoding, int smoothing, const PictureFacts& facts,
-                      ProgressCallback progress);
 
  private:
   friend class ReaderSkeleton<JpegCodec>;
 
-  int WriteFrom(const char* path, const RasterImage& image, RasterImage* consumable, int quality,
-                int colour, int optimizeCoding, int smoothing, const PictureFacts& facts,
-                ProgressCallback progress);
   bool ParseHeader();
   bool DecodeRows();
   void ReleaseFormat();

@@ -110,14 +110,6 @@ void PrepareForWriting(void* address, std::size_t bytes) {
   madvise(reinterpret_cast<void*>(aligned), bytes + (start - aligned), MADV_POPULATE_WRITE);
 }
 
-void DiscardMapped(void* address, std::size_t bytes) {
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto start = reinterpret_cast<std::uintptr_t>(address);
-  const std::uintptr_t first = (start + page - 1) / page * page;
-  const std::uintptr_t end = (start + bytes) / page * page;
-  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_REMOVE);
-}
-
 void FlushView(void* address, std::size_t bytes) {
   // msync wants a page-aligned start; widen the range down to its page.
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));

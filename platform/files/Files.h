@@ -57,10 +57,6 @@ void UnmapFile(void* view, std::size_t size);
 // every page as it is first touched. Only advice: where the system cannot, the faults happen.
 void PrepareForWriting(void* address, std::size_t bytes);
 
-// Gives the whole pages inside a mapped range back to the system, memory and disk alike; what
-// they held reads as zeros afterwards. Only advice: where the system cannot, nothing happens.
-void DiscardMapped(void* address, std::size_t bytes);
-
 // Starts writing the mapped range back to its file without waiting.
 void FlushView(void* address, std::size_t bytes);
 

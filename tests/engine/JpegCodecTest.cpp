@@ -498,30 +498,6 @@ TEST(JpegCodecTest, SuccessfulWriteReplacesAnOldDestination) {
             (std::vector<unsigned char>{0xFF, 0xD9}));
 }
 
-// Writing a picture the caller is done with gives its rows back as they are encoded: the file is
-// the same as from a picture kept whole, in every orientation that reads rows in order and one
-// that does not, and the picture is empty afterwards. The pictures span several bands of rows.
-TEST(JpegCodecTest, WriteAndReleaseWritesTheSameFileAndEmptiesThePicture) {
-  ScopedTempDir dir;
-  struct Case {
-    int bits, orientation;
-  };
-  for (const Case c : {Case{24, 1}, Case{24, 3}, Case{24, 4}, Case{24, 6}, Case{32, 2}}) {
-    SCOPED_TRACE(std::to_string(c.bits) + " bits, orientation " + std::to_string(c.orientation));
-    RasterImage kept, released;
-    MakePattern(kept, 700, 900, c.bits);
-    MakePattern(released, 700, 900, c.bits);
-    const PictureFacts facts{c.orientation, {}};
-    JpegCodec codec;
-    ASSERT_EQ(codec.Write(dir.File("kept.jpg").c_str(), kept, 75, 1, 1, 0, facts, nullptr), 1);
-    ASSERT_EQ(codec.WriteAndRelease(dir.File("released.jpg").c_str(), released, 75, 1, 1, 0, facts,
-                                    nullptr),
-              1);
-    EXPECT_EQ(released.Pixels(), nullptr);
-    EXPECT_EQ(ReadBytes(dir.File("released.jpg")), ReadBytes(dir.File("kept.jpg")));
-  }
-}
-
 // The folder's entries while a row is being encoded, read by the progress callback.
 std::filesystem::path encodingFolder;
 std::vector<std::string> entriesWhileEncoding;
