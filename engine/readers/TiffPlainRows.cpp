@@ -17,7 +17,7 @@ void SpreadGrey(const std::uint8_t* grey, std::uint8_t* out, std::size_t pixels)
 
 }  // namespace
 
-bool TiffReader::IsPlain() const {
+int TiffReader::PlainSamples() const {
   std::uint16_t bits = 0, samples = 0, photometric = 0, planar = 0, format = 0, extra = 0;
   std::uint16_t* extraTypes = nullptr;
   TIFFGetFieldDefaulted(tiff_, TIFFTAG_BITSPERSAMPLE, &bits);
@@ -28,13 +28,12 @@ bool TiffReader::IsPlain() const {
   if (TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric) != 1) return false;
   const bool rgb = photometric == PHOTOMETRIC_RGB && samples == 3 && planar == PLANARCONFIG_CONTIG;
   const bool grey = photometric == PHOTOMETRIC_MINISBLACK && samples == 1;
-  return bits == 8 && format == SAMPLEFORMAT_UINT && extra == 0 && (rgb || grey);
+  if (bits != 8 || format != SAMPLEFORMAT_UINT || extra != 0) return 0;
+  return rgb ? 3 : grey ? 1 : 0;
 }
 
 bool TiffReader::DecodePlainStrips(int samples) {
-  std::uint32_t rowsPerStrip = header_.length;
-  TIFFGetFieldDefaulted(tiff_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-  rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, header_.length);
+  const std::uint32_t rowsPerStrip = RowsPerStrip();
   const std::size_t width = header_.width;
   for (std::uint32_t first = 0, strip = 0; first < header_.length; first += rowsPerStrip, ++strip) {
     const std::uint32_t rows = std::min(rowsPerStrip, header_.length - first);

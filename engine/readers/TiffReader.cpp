@@ -202,15 +202,19 @@ bool TiffReader::DecodeRows() {
   if (TIFFRGBAImageOK(tiff_, why.data()) == 0) return Fail(Failure::Unsupported);
   if (!ChunksFitTheFile()) return false;
   if (!CreateTarget(24, 0)) return false;
-  if (IsPlain()) {
-    std::uint16_t samples = 1;
-    TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  if (const int samples = PlainSamples(); samples != 0) {
     return TIFFIsTiled(tiff_) ? DecodePlainTiles(samples) : DecodePlainStrips(samples);
   }
   MappedStore raster;
   const bool decoded = DecodeRaster(raster);
   raster.Free(true);
   return decoded;
+}
+
+std::uint32_t TiffReader::RowsPerStrip() const {
+  std::uint32_t rowsPerStrip = header_.length;
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  return std::clamp<std::uint32_t>(rowsPerStrip, 1, header_.length);
 }
 
 bool TiffReader::ChunksFitTheFile() {
@@ -220,10 +224,8 @@ bool TiffReader::ChunksFitTheFile() {
   // that fit in the directory entry itself; this also bounds the loop below.
   if (chunks == 0 || chunks > input_.length / 2 + 4) return Fail(Failure::Truncated);
   std::uint16_t compression = COMPRESSION_NONE;
-  std::uint32_t rowsPerStrip = header_.length;
   TIFFGetFieldDefaulted(tiff_, TIFFTAG_COMPRESSION, &compression);
-  TIFFGetFieldDefaulted(tiff_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-  rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, header_.length);
+  const std::uint32_t rowsPerStrip = RowsPerStrip();
   const std::uint32_t stripsPerPlane = (header_.length - 1) / rowsPerStrip + 1;
   for (std::uint32_t i = 0; i < chunks; ++i) {
     const std::uint64_t offset = TIFFGetStrileOffset(tiff_, i);

@@ -55,8 +55,11 @@ class TiffReader : public ReaderSkeleton<TiffReader> {
   // file or are too short for what they decode to.
   bool ChunksFitTheFile();
   bool DecodeRaster(MappedStore& raster);
-  // Plain 8-bit RGB or grey with samples side by side, which need no RGBA raster.
-  bool IsPlain() const;
+  // Rows in every strip but the last, from the tag, within 1 and the picture's length.
+  std::uint32_t RowsPerStrip() const;
+  // Plain 8-bit RGB (3) or grey (1) with samples side by side, which need no RGBA raster; 0 for
+  // any other variant.
+  int PlainSamples() const;
   bool DecodePlainStrips(int samples);
   bool DecodePlainTiles(int samples);
   // The reason for a libtiff call that failed.

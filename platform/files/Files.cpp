@@ -11,6 +11,20 @@
 namespace platform {
 namespace {
 
+// The pages a range lies on: madvise and msync want a page-aligned start, so the range is widened
+// down to its first page.
+struct WholePages {
+  void* start;
+  std::size_t bytes;
+};
+
+WholePages WholePagesOf(void* address, std::size_t bytes) {
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(address);
+  const std::uintptr_t aligned = start - start % page;
+  return {reinterpret_cast<void*>(aligned), bytes + (start - aligned)};
+}
+
 bool IsFolderStat(const char* path) {
   struct stat info;
   return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
@@ -104,18 +118,13 @@ void UnmapFile(void* view, std::size_t size) {
 }
 
 void PrepareForWriting(void* address, std::size_t bytes) {
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto start = reinterpret_cast<std::uintptr_t>(address);
-  const std::uintptr_t aligned = start - start % page;
-  madvise(reinterpret_cast<void*>(aligned), bytes + (start - aligned), MADV_POPULATE_WRITE);
+  const WholePages pages = WholePagesOf(address, bytes);
+  madvise(pages.start, pages.bytes, MADV_POPULATE_WRITE);
 }
 
 void FlushView(void* address, std::size_t bytes) {
-  // msync wants a page-aligned start; widen the range down to its page.
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto start = reinterpret_cast<std::uintptr_t>(address);
-  const std::uintptr_t aligned = start - start % page;
-  msync(reinterpret_cast<void*>(aligned), bytes + (start - aligned), MS_ASYNC);
+  const WholePages pages = WholePagesOf(address, bytes);
+  msync(pages.start, pages.bytes, MS_ASYNC);
 }
 
 void CloseFile(FileHandle file) {
