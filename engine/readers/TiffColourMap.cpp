@@ -15,14 +15,9 @@ constexpr std::uint64_t kShortBytes = 2;
 // nothing.
 class StoredNumbers {
  public:
-  StoredNumbers(std::FILE* file, std::uint64_t length) : file_(file), length_(length) {}
+  StoredNumbers(std::FILE* file, std::uint64_t length, bool bigEndian)
+      : file_(file), length_(length), bigEndian_(bigEndian) {}
 
-  bool Order() {
-    std::array<std::uint8_t, 2> mark{};
-    if (!Read(0, mark.data(), mark.size())) return false;
-    bigEndian_ = mark[0] == 'M';
-    return mark[0] == mark[1] && (mark[0] == 'M' || mark[0] == 'I');
-  }
   bool Number(std::uint64_t at, std::size_t bytes, std::uint64_t& value) {
     std::array<std::uint8_t, 8> raw{};
     if (bytes > raw.size() || !Read(at, raw.data(), bytes)) return false;
@@ -43,16 +38,13 @@ class StoredNumbers {
 
   std::FILE* file_;
   std::uint64_t length_;
-  bool bigEndian_ = false;
+  bool bigEndian_;
 };
 
 }  // namespace
 
-Failure PaletteColoursFailure(std::FILE* file, std::uint64_t length) {
-  StoredNumbers numbers(file, length);
-  std::uint64_t version = 0;
-  if (!numbers.Order() || !numbers.Number(2, 2, version)) return Failure::None;
-  const bool big = version == 43;
+Failure PaletteColoursFailure(std::FILE* file, std::uint64_t length, bool bigEndian, bool big) {
+  StoredNumbers numbers(file, length, bigEndian);
   // Classic and big files differ in the width of offsets, counts and entries.
   const std::size_t offsetBytes = big ? 8 : 4;
   const std::size_t countBytes = big ? 8 : 2;

@@ -11,6 +11,7 @@ namespace dropshrink {
 // declares: its colour map is missing (Corrupt) or runs past the end of the file (Truncated);
 // None otherwise. libtiff reads such a file as a grey picture of the palette's indexes without a
 // word, so the reader must look for itself.
-Failure PaletteColoursFailure(std::FILE* file, std::uint64_t length);
+// `bigEndian` and `big` are what the file's header says: its byte order, and a big (64-bit) file.
+Failure PaletteColoursFailure(std::FILE* file, std::uint64_t length, bool bigEndian, bool big);
 
 }  // namespace dropshrink

@@ -156,7 +156,9 @@ bool TiffReader::ParseHeader() {
       version == kClassicVersion ? TiffHeader::Version::Classic : TiffHeader::Version::Big;
 
   input_ = {File(), LengthOf(File()), Failure::None};
-  if (const Failure colours = PaletteColoursFailure(File(), input_.length);
+  if (const Failure colours = PaletteColoursFailure(
+          File(), input_.length, header_.byteOrder == TiffHeader::ByteOrder::BigEndian,
+          header_.version == TiffHeader::Version::Big);
       colours != Failure::None) {
     return Fail(colours);
   }
